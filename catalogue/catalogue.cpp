@@ -1,0 +1,7 @@
+#include "catalogue/catalogue.h"
+
+namespace Globals {
+
+std::vector<fw::Dictionary> gItem;
+
+} // namespace Globals

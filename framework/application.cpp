@@ -1,0 +1,119 @@
+#include "framework/application.h"
+
+#include "framework/exceptions.h"
+#include "framework/thread.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <memory>
+
+namespace fw {
+
+namespace {
+
+std::unique_ptr<QApplication> g_qtApp;
+Application *g_app = nullptr;
+std::function<void()> g_unhandledHook;
+int g_exitStatus = 0;
+
+QString describe(std::exception_ptr exception)
+{
+    try {
+        std::rethrow_exception(exception);
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) { // NOLINT: the service takes whatever was thrown
+        return QStringLiteral("unknown exception");
+    }
+}
+
+} // namespace
+
+Application::Application() = default;
+Application::~Application() = default;
+
+FolderItem Application::ExecutableFile() const
+{
+    return FolderItem::fromPath(QCoreApplication::applicationFilePath());
+}
+
+void Application::AddMenuHandler(const String &itemName, std::function<bool()> handler)
+{
+    m_menuHandlers.insert(itemName.toQString(), std::move(handler));
+}
+
+bool Application::HandleMenuCommand(const String &itemName)
+{
+    const auto it = m_menuHandlers.constFind(itemName.toQString());
+    return it != m_menuHandlers.cend() && it.value()();
+}
+
+void Application::Quit()
+{
+    QCoreApplication::quit();
+}
+
+void RuntimeInit(int &argc, char **argv)
+{
+    g_qtApp = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VelloranUninstaller"));
+}
+
+void RuntimeRegisterAppObject(Application *app)
+{
+    g_app = app;
+}
+
+Application *GetAppObject()
+{
+    return g_app;
+}
+
+int RuntimeRun()
+{
+    // The Open event runs as the loop's first event, so it completes before any user command.
+    QTimer::singleShot(0, [] {
+        if (g_app != nullptr)
+            g_app->Event_Open();
+    });
+    g_exitStatus = QApplication::exec();
+    return g_exitStatus;
+}
+
+int RuntimeExit()
+{
+    KillAllThreads();
+    g_app = nullptr;
+    g_qtApp.reset();
+    return g_exitStatus;
+}
+
+void RuntimeUnhandledException(std::exception_ptr exception)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Velloran"),
+                    QStringLiteral("予期しないエラーが発生しました。\n") + describe(exception));
+    box.exec();
+    if (g_unhandledHook)
+        g_unhandledHook();
+}
+
+void SetUnhandledExceptionHook(std::function<void()> hook)
+{
+    g_unhandledHook = std::move(hook);
+}
+
+void MsgBox(const String &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString(), text.toQString(), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+void Beep()
+{
+    QApplication::beep();
+}
+
+} // namespace fw

@@ -1,0 +1,12 @@
+#include "framework/date.h"
+
+#include <QLocale>
+
+namespace fw {
+
+String Date::AbbreviatedDate() const
+{
+    return String(QLocale::system().toString(m_value.date(), QLocale::ShortFormat));
+}
+
+} // namespace fw

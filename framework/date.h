@@ -1,0 +1,32 @@
+#pragma once
+
+#include "framework/string.h"
+
+#include <QDateTime>
+
+namespace fw {
+
+// A point in time in the user's local time zone.
+class Date
+{
+public:
+    Date() : m_value(QDateTime::currentDateTime()) {}
+    explicit Date(const QDateTime &value) : m_value(value.toLocalTime()) {}
+
+    int Year() const { return m_value.date().year(); }
+    int Month() const { return m_value.date().month(); }
+    int Day() const { return m_value.date().day(); }
+    int Hour() const { return m_value.time().hour(); }
+    int Minute() const { return m_value.time().minute(); }
+    int Second() const { return m_value.time().second(); }
+
+    // The date alone, in the user's short date format.
+    String AbbreviatedDate() const;
+
+    const QDateTime &toQDateTime() const { return m_value; }
+
+private:
+    QDateTime m_value;
+};
+
+} // namespace fw

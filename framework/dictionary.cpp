@@ -1,0 +1,25 @@
+#include "framework/dictionary.h"
+
+#include "framework/exceptions.h"
+
+namespace fw {
+
+Variant Dictionary::Value(const String &key) const
+{
+    const auto it = m_values.constFind(fold(key));
+    if (it == m_values.cend())
+        throw KeyNotFoundException(key.toStdString());
+    return it.value();
+}
+
+void Dictionary::Value(const String &key, const Variant &value)
+{
+    m_values.insert(fold(key), value);
+}
+
+bool Dictionary::HasKey(const String &key) const
+{
+    return m_values.contains(fold(key));
+}
+
+} // namespace fw
