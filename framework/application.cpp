@@ -17,6 +17,7 @@ std::unique_ptr<QApplication> g_qtApp;
 Application *g_app = nullptr;
 std::function<void()> g_unhandledHook;
 int g_exitStatus = 0;
+FolderItem g_executableFile;
 
 QString describe(std::exception_ptr exception)
 {
@@ -36,7 +37,14 @@ Application::~Application() = default;
 
 FolderItem Application::ExecutableFile() const
 {
+    if (!g_executableFile.isNil())
+        return g_executableFile;
     return FolderItem::fromPath(QCoreApplication::applicationFilePath());
+}
+
+void Application::setExecutableFile(const FolderItem &file)
+{
+    g_executableFile = file;
 }
 
 void Application::AddMenuHandler(const String &itemName, std::function<bool()> handler)

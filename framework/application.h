@@ -21,6 +21,9 @@ public:
 
     // The running program's executable file.
     FolderItem ExecutableFile() const;
+    // Points the program at another executable file, so that tests can give it an application
+    // folder (with its Resources) of their own.
+    static void setExecutableFile(const FolderItem &file);
 
     void setMenuBar(MenuBar *menuBar) { m_menuBar = menuBar; }
     MenuBar *menuBar() const { return m_menuBar; }
