@@ -1,0 +1,85 @@
+#include "framework/icons.h"
+
+#include "framework/exceptions.h"
+
+#include <QApplication>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHash>
+#include <QIcon>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QStyle>
+
+namespace fw {
+
+namespace {
+
+constexpr int IconImage = 5;
+constexpr int IconMask = 13;
+constexpr int Side = 16;
+
+QImage iconImage(const QIcon &icon)
+{
+    QImage image(Side, Side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    icon.paint(&painter, image.rect());
+    return image;
+}
+
+// Icons by kind, drawn once: a search can list many thousands of items of a few kinds.
+QImage iconFor(const QFileInfo &info)
+{
+    static QHash<QString, QImage> cache;
+    const bool folder = info.isDir();
+    QString kind = QStringLiteral("inode/directory");
+    QMimeType mime;
+    if (!folder) {
+        static const QMimeDatabase database;
+        mime = database.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+        kind = mime.name();
+    }
+    const auto cached = cache.constFind(kind);
+    if (cached != cache.cend())
+        return *cached;
+
+    QIcon icon;
+    if (mime.isValid()) {
+        icon = QIcon::fromTheme(mime.iconName());
+        if (icon.isNull())
+            icon = QIcon::fromTheme(mime.genericIconName());
+    }
+    if (icon.isNull()) {
+        static const QFileIconProvider provider;
+        icon = provider.icon(folder ? QFileIconProvider::Folder : QFileIconProvider::File);
+    }
+    if (icon.isNull())
+        icon = QApplication::style()->standardIcon(folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+    const QImage image = iconImage(icon);
+    cache.insert(kind, image);
+    return image;
+}
+
+} // namespace
+
+PicturePtr GetIconFromFile(const FolderItem &f, int32_t iconID)
+{
+    if (f.isNil())
+        throw NilObjectException();
+    if (iconID != IconImage && iconID != IconMask)
+        return nullptr;
+    const QImage image = iconFor(QFileInfo(f.posixPath()));
+    if (iconID == IconImage)
+        return std::make_shared<Picture>(image);
+    QImage mask(Side, Side, QImage::Format_RGB32);
+    for (int y = 0; y < Side; ++y) {
+        for (int x = 0; x < Side; ++x) {
+            const int level = 255 - qAlpha(image.pixel(x, y));
+            mask.setPixel(x, y, qRgb(level, level, level));
+        }
+    }
+    return std::make_shared<Picture>(mask);
+}
+
+} // namespace fw

@@ -1,0 +1,95 @@
+#include "framework/statictext.h"
+
+#include <QApplication>
+#include <QLabel>
+
+namespace fw {
+
+StaticText::StaticText() : Control(new QLabel)
+{
+    label()->setTextFormat(Qt::PlainText);
+    setTextAlign(AlignLeft);
+    showFont();
+}
+
+QLabel *StaticText::label() const
+{
+    return static_cast<QLabel *>(widget());
+}
+
+void StaticText::setText(const String &text)
+{
+    m_text = text;
+    label()->setText(text.toQString());
+}
+
+void StaticText::setTextColor(const QColor &color)
+{
+    m_textColor = color;
+    // The disabled colour stays the palette's own, so that a disabled text shows dimmed.
+    QPalette palette = label()->palette();
+    palette.setColor(QPalette::Active, QPalette::WindowText, color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
+    label()->setPalette(palette);
+}
+
+void StaticText::setTextFont(const String &font)
+{
+    m_textFont = font;
+    showFont();
+}
+
+void StaticText::setTextSize(int size)
+{
+    m_textSize = size;
+    showFont();
+}
+
+void StaticText::setBold(bool bold)
+{
+    m_bold = bold;
+    showFont();
+}
+
+void StaticText::setItalic(bool italic)
+{
+    m_italic = italic;
+    showFont();
+}
+
+void StaticText::setUnderline(bool underline)
+{
+    m_underline = underline;
+    showFont();
+}
+
+void StaticText::setTextAlign(int align)
+{
+    m_textAlign = align;
+    const Qt::Alignment horizontal = align == AlignCenter  ? Qt::AlignHCenter
+                                     : align == AlignRight ? Qt::AlignRight
+                                                           : Qt::AlignLeft;
+    label()->setAlignment(horizontal | Qt::AlignTop);
+}
+
+void StaticText::setMultiline(bool multiline)
+{
+    m_multiline = multiline;
+    label()->setWordWrap(multiline);
+}
+
+void StaticText::showFont()
+{
+    QFont font = QApplication::font();
+    const QString family = m_textFont.toQString();
+    if (family != QLatin1String("System") && !family.isEmpty())
+        font.setFamily(family);
+    if (m_textSize > 0)
+        font.setPixelSize(m_textSize);
+    font.setBold(m_bold);
+    font.setItalic(m_italic);
+    font.setUnderline(m_underline);
+    label()->setFont(font);
+}
+
+} // namespace fw

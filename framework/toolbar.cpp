@@ -1,0 +1,101 @@
+#include "framework/toolbar.h"
+
+#include "framework/exceptions.h"
+
+#include <QAction>
+#include <QPixmap>
+#include <QToolBar>
+
+namespace fw {
+
+namespace {
+
+// The width of a space item: about half a button.
+constexpr int SpaceWidth = 24;
+
+} // namespace
+
+ToolItem::ToolItem() : m_action(std::make_unique<QAction>()) {}
+
+ToolItem::~ToolItem() = default;
+
+bool ToolItem::Enabled() const
+{
+    return m_action->isEnabled();
+}
+
+void ToolItem::setEnabled(bool enabled)
+{
+    m_action->setEnabled(enabled);
+}
+
+void ToolItem::setHelpTag(const String &helpTag)
+{
+    m_helpTag = helpTag;
+    m_action->setToolTip(helpTag.toQString());
+}
+
+ToolButton::ToolButton() = default;
+
+void ToolButton::setCaption(const String &caption)
+{
+    m_caption = caption;
+    action()->setText(caption.toQString());
+}
+
+void ToolButton::setIcon(const PicturePtr &icon)
+{
+    m_icon = icon;
+    action()->setIcon(icon ? QIcon(QPixmap::fromImage(icon->rendered())) : QIcon());
+}
+
+Toolbar::Toolbar() : Control(new QToolBar)
+{
+    QToolBar *bar = toolBar();
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(32, 32));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    QObject::connect(bar, &QToolBar::actionTriggered, [this](QAction *action) {
+        for (const auto &item : m_items) {
+            if (item->action() == action) {
+                if (Action)
+                    Action(*item);
+                return;
+            }
+        }
+    });
+}
+
+Toolbar::~Toolbar()
+{
+    // The toolbar widget goes before the items whose actions it shows.
+    delete widget();
+}
+
+void Toolbar::Append(std::unique_ptr<ToolItem> item)
+{
+    auto *button = dynamic_cast<ToolButton *>(item.get());
+    if (button != nullptr && button->Style() == ToolButton::StyleSpace) {
+        auto *space = new QWidget;
+        space->setFixedWidth(SpaceWidth);
+        toolBar()->addWidget(space);
+    } else {
+        toolBar()->addAction(item->action());
+    }
+    m_items.push_back(std::move(item));
+}
+
+ToolItem &Toolbar::Item(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw OutOfBoundsException();
+    return *m_items[static_cast<size_t>(index)];
+}
+
+QToolBar *Toolbar::toolBar() const
+{
+    return static_cast<QToolBar *>(widget());
+}
+
+} // namespace fw

@@ -1,0 +1,151 @@
+#include "ui/window1.h"
+
+#include "app/menubar1.h"
+#include "framework/listbox.h"
+#include "framework/progresswheel.h"
+#include "framework/statictext.h"
+#include "ui/toolbar1.h"
+
+#include <memory>
+
+namespace {
+
+Window1 *g_window1 = nullptr;
+
+// One 32 x 32 icon: the picture drawn whole, its mask drawn into the icon's mask.
+fw::PicturePtr toolIcon(const fw::PicturePtr &picture, const fw::PicturePtr &mask)
+{
+    fw::PicturePtr icon = fw::NewPicture(32, 32, 32);
+    icon->Graphics().DrawPicture(picture, 0, 0);
+    icon->Mask(true)->Graphics().DrawPicture(mask, 0, 0);
+    return icon;
+}
+
+} // namespace
+
+Window1 *Window1::instance()
+{
+    if (g_window1 == nullptr) {
+        g_window1 = new Window1;
+        g_window1->open();
+    }
+    return g_window1;
+}
+
+void Window1::release()
+{
+    delete g_window1;
+    g_window1 = nullptr;
+}
+
+Window1::Window1()
+{
+    Layout();
+    CreateControls();
+}
+
+void Window1::Layout()
+{
+    setMenuBar(MenuBar1::instance());
+    fw::WindowAttributes attributes;
+    attributes.Width = 640;
+    attributes.Height = 400;
+    attributes.MinWidth = 300;
+    attributes.MinHeight = 200;
+    attributes.MaxWidth = 32000;
+    attributes.MaxHeight = 32000;
+    attributes.Frame = FrameDocument;
+    attributes.HasBackColor = true;
+    attributes.BackColor = QColor(192, 192, 192);
+    attributes.Title = "Velloran Uninstaller";
+    attributes.Visible = true;
+    attributes.CloseButton = true;
+    attributes.Resizeable = true;
+    attributes.MaximizeButton = true;
+    attributes.MinimizeButton = true;
+    applyAttributes(attributes);
+}
+
+void Window1::CreateControls()
+{
+    _CreateControls0();
+}
+
+void Window1::_CreateControls0()
+{
+    {
+        auto toolbar = std::make_unique<Toolbar1>();
+        toolbar->setName("Toolbar11");
+        addControl(std::move(toolbar));
+        auto &bar = control<Toolbar1>("Toolbar11");
+        bar.Open = [this] { Toolbar11_Open(); };
+    }
+    {
+        auto list = std::make_unique<fw::Listbox>(6);
+        list->setName("Listbox1");
+        addControl(std::move(list));
+        auto &listbox = control<fw::Listbox>("Listbox1");
+        listbox.setBounds(-1, -1, 642, 380);
+        listbox.setLocks(true, true, true, true);
+        const char *headings[] = {"名前", "修正日", "種別", " ", "", ""};
+        for (int column = 0; column < 6; ++column)
+            listbox.setHeading(column, headings[column]);
+        listbox.setColumnWidths("");
+        listbox.setVisible(true);
+        listbox.setEnabled(true);
+    }
+    {
+        auto wheel = std::make_unique<fw::ProgressWheel>();
+        wheel->setName("ProgressWheel1");
+        addControl(std::move(wheel));
+        auto &progress = control<fw::ProgressWheel>("ProgressWheel1");
+        progress.setBounds(10, 382, 16, 16);
+        progress.setLocks(true, false, false, true);
+        progress.setVisible(true);
+        progress.setEnabled(true);
+    }
+    {
+        auto text = std::make_unique<fw::StaticText>();
+        text->setName("StaticText1");
+        addControl(std::move(text));
+        auto &status = control<fw::StaticText>("StaticText1");
+        status.setBounds(30, 382, 440, 20);
+        status.setLocks(true, false, false, true);
+        status.setText("Untitled");
+        status.setTextAlign(fw::StaticText::AlignLeft);
+        status.setTextColor(QColor(0, 0, 0));
+        status.setMultiline(false);
+        status.setTextFont("System");
+        status.setTextSize(12);
+        status.setVisible(true);
+        status.setEnabled(true);
+    }
+}
+
+void Window1::Toolbar11_Open()
+{
+    auto &bar = control<Toolbar1>("Toolbar11");
+    bar.ToolItem1->setIcon(toolIcon(disk(), disk_mask()));
+    bar.ToolItem4->setIcon(toolIcon(delete_(), delete_Mask()));
+    bar.ToolItem6->setIcon(toolIcon(findItem(), findItem_Mask()));
+    bar.ToolItem8->setIcon(toolIcon(showFinder(), showFinder_Mask()));
+    bar.ToolItem5->setIcon(toolIcon(stop(), stop_Mask()));
+    bar.ToolItem9->setIcon(toolIcon(clear(), clear_Mask()));
+}
+
+void Window1::Event_Open()
+{
+    InitApp();
+}
+
+void Window1::InitApp()
+{
+    setTitle("Velloran アンインストーラ");
+    control<fw::Listbox>("Listbox1").setColumnWidths("*,*,*,0,0,0");
+    auto &bar = control<Toolbar1>("Toolbar11");
+    bar.ToolItem4->setEnabled(false);
+    bar.ToolItem8->setEnabled(false);
+    bar.ToolItem5->setEnabled(false);
+    control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    control<fw::StaticText>("StaticText1").setVisible(false);
+}
