@@ -361,12 +361,13 @@ void Listbox::applyColumnWidths()
     }
     QHeaderView *header = view()->header();
     const int room = qMax(0, view()->viewport()->width() - fixed);
+    const int share = shares > 0 ? room / shares : 0;
     int left = room;
     for (int column = 0; column < columns; ++column) {
         int width = widths[static_cast<size_t>(column)];
         if (width < 0) {
             // The last share takes what rounding left over.
-            width = --shares == 0 ? left : room / qMax(1, shares + 1);
+            width = --shares == 0 ? left : share;
             left -= width;
         }
         header->setSectionHidden(column, width == 0);

@@ -1,0 +1,316 @@
+#include "framework/exceptions.h"
+#include "framework/listbox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A list of two columns, shown on the offscreen screen, whose ExpandRow event adds the children
+// that the test names for each folder text.
+class ListboxTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        list.widget()->resize(400, 300);
+        list.widget()->show();
+        list.ExpandRow = [this](int row) {
+            expanded.push_back(row);
+            const QString text = list.Cell(row, 0).toQString();
+            for (int child = 1; child <= childrenOf(text); ++child)
+                list.AddRow(fw::String(text + QString::number(child)));
+        };
+        list.Change = [this] { ++changes; };
+    }
+
+    int childrenOf(const QString &text) const { return text.startsWith(QLatin1String("folder")) ? 2 : 0; }
+
+    std::vector<QString> texts() const
+    {
+        std::vector<QString> result;
+        for (int row = 0; row < list.ListCount(); ++row)
+            result.push_back(list.Cell(row, 0).toQString());
+        return result;
+    }
+
+    void click(QPoint point)
+    {
+        QWidget *viewport = list.view()->viewport();
+        const QPointF global = viewport->mapToGlobal(QPointF(point));
+        QMouseEvent press(QEvent::MouseButtonPress, point, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, point, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(viewport, &release);
+    }
+
+    QRect cellRect(int row, int column) const
+    {
+        return list.view()->visualRect(list.view()->model()->index(row, column));
+    }
+
+    fw::Listbox list{2};
+    std::vector<int> expanded;
+    int changes = 0;
+};
+
+using Rows = std::vector<QString>;
+
+TEST_F(ListboxTest, expanding_addsChildrenUnderTheRowInOrder_beforeReturning)
+{
+    list.AddFolder("folderA");
+    list.AddFolder("folderB");
+    list.AddRow("plain");
+
+    list.setExpanded(1, true);
+    EXPECT_EQ(expanded, std::vector<int>{1});
+    EXPECT_EQ(texts(), (Rows{"folderA", "folderB", "folderB1", "folderB2", "plain"}));
+    EXPECT_EQ(list.LastIndex(), 3);
+    EXPECT_TRUE(list.Expanded(1));
+
+    list.setExpanded(0, true);
+    EXPECT_EQ(texts(), (Rows{"folderA", "folderA1", "folderA2", "folderB", "folderB1", "folderB2", "plain"}));
+
+    // Outside an expansion a row goes at the end again.
+    list.AddRow("last");
+    EXPECT_EQ(list.LastIndex(), 7);
+    EXPECT_EQ(list.Cell(7, 0).toQString(), "last");
+}
+
+TEST_F(ListboxTest, expandingTwice_orAPlainRow_raisesNothing)
+{
+    list.AddFolder("folderA");
+    list.AddRow("plain");
+    list.setExpanded(0, true);
+    list.setExpanded(0, true);
+    list.setExpanded(3, true);
+    EXPECT_EQ(expanded, std::vector<int>{0});
+    EXPECT_EQ(list.ListCount(), 4);
+}
+
+TEST_F(ListboxTest, collapsing_removesTheChildren_andExpandingAgainAsksAgain)
+{
+    list.AddFolder("folderA");
+    list.AddFolder("folderB");
+    list.setExpanded(0, true);
+    list.setCellCheck(1, 1, true);
+
+    list.setExpanded(0, false);
+    EXPECT_EQ(texts(), (Rows{"folderA", "folderB"}));
+    EXPECT_FALSE(list.Expanded(0));
+
+    list.setExpanded(0, true);
+    EXPECT_EQ(expanded, (std::vector<int>{0, 0}));
+    EXPECT_EQ(texts(), (Rows{"folderA", "folderA1", "folderA2", "folderB"}));
+    EXPECT_FALSE(list.CellCheck(1, 1));
+}
+
+TEST_F(ListboxTest, rowsAddedAboveAnExpansionInProgress_keepItsChildrenUnderIt)
+{
+    list.AddFolder("folderA");
+    list.AddFolder("other");
+    // While "other" fills, the user expands "folderA" above it (a thread's expansion waits at a
+    // yield): the rest of "other"'s children still belong under "other".
+    list.ExpandRow = [this](int row) {
+        if (list.Cell(row, 0).toQString() == "other") {
+            list.AddRow("other1");
+            list.setExpanded(0, true);
+            list.AddRow("other2");
+            EXPECT_EQ(list.LastIndex(), 5);
+        } else {
+            list.AddRow("folderA1");
+            list.AddRow("folderA2");
+        }
+    };
+    list.setExpanded(1, true);
+    EXPECT_EQ(texts(), (Rows{"folderA", "folderA1", "folderA2", "other", "other1", "other2"}));
+}
+
+TEST_F(ListboxTest, aRowStillFilling_isNotCollapsed)
+{
+    list.AddFolder("folderA");
+    list.ExpandRow = [this](int row) {
+        list.AddRow("child1");
+        list.setExpanded(row, false);
+        list.AddRow("child2");
+    };
+    list.setExpanded(0, true);
+    EXPECT_EQ(texts(), (Rows{"folderA", "child1", "child2"}));
+    EXPECT_TRUE(list.Expanded(0));
+}
+
+TEST_F(ListboxTest, selection_startsAtNone_andFollowsItsRow)
+{
+    EXPECT_EQ(list.ListIndex(), -1);
+    list.AddFolder("folderA");
+    list.AddRow("plain");
+    list.setListIndex(1);
+    EXPECT_EQ(changes, 1);
+    list.setListIndex(1);
+    EXPECT_EQ(changes, 1);
+
+    // Children added above the selected row move it down; it stays selected without a Change.
+    list.setExpanded(0, true);
+    EXPECT_EQ(list.ListIndex(), 3);
+    list.setExpanded(0, false);
+    EXPECT_EQ(list.ListIndex(), 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_THROW(list.setListIndex(2), fw::OutOfBoundsException);
+}
+
+TEST_F(ListboxTest, removingTheSelectedRow_clearsTheSelectionAndRaisesChange)
+{
+    list.AddFolder("folderA");
+    list.setExpanded(0, true);
+    list.setListIndex(2);
+    ASSERT_EQ(changes, 1);
+
+    list.setExpanded(0, false);
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(changes, 2);
+    EXPECT_TRUE(list.view()->selectionModel()->selectedRows().isEmpty());
+
+    list.setListIndex(0);
+    list.DeleteAllRows();
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(changes, 4);
+    list.DeleteAllRows();
+    EXPECT_EQ(changes, 4);
+}
+
+TEST_F(ListboxTest, clickingARow_selectsIt_andClickingTheTriangle_expandsIt)
+{
+    list.AddFolder("folderA");
+    list.AddRow("plain");
+    QApplication::processEvents();
+
+    click(cellRect(1, 1).center());
+    EXPECT_EQ(list.ListIndex(), 1);
+    EXPECT_EQ(changes, 1);
+
+    const QRect folder = cellRect(0, 0);
+    click(QPoint(folder.left() + 8, folder.center().y()));
+    EXPECT_EQ(expanded, std::vector<int>{0});
+    EXPECT_EQ(texts(), (Rows{"folderA", "folderA1", "folderA2", "plain"}));
+    click(QPoint(folder.left() + 8, folder.center().y()));
+    EXPECT_EQ(texts(), (Rows{"folderA", "plain"}));
+}
+
+TEST_F(ListboxTest, cellAction_isRaisedForTheUsersTicksOnly)
+{
+    std::vector<std::pair<int, int>> actions;
+    list.CellAction = [&](int row, int column) { actions.emplace_back(row, column); };
+    list.AddRow("one");
+    list.AddRow("two");
+    list.setCellType(1, 0, fw::Listbox::TypeCheckBox);
+    list.setCellCheck(1, 0, true);
+    EXPECT_TRUE(actions.empty());
+    QApplication::processEvents();
+
+    // The box sits after the space kept for the triangle.
+    const QRect cell = cellRect(1, 0);
+    click(QPoint(cell.left() + 16 + 9, cell.center().y()));
+    ASSERT_EQ(actions.size(), 1U);
+    EXPECT_EQ(actions[0], std::make_pair(1, 0));
+    EXPECT_FALSE(list.CellCheck(1, 0));
+    EXPECT_EQ(list.CellType(1, 0), fw::Listbox::TypeCheckBox);
+
+    // A cell without a box has no tick to change.
+    const QRect plain = cellRect(0, 0);
+    click(QPoint(plain.left() + 16 + 9, plain.center().y()));
+    EXPECT_EQ(actions.size(), 1U);
+    EXPECT_FALSE(list.CellCheck(0, 0));
+}
+
+TEST_F(ListboxTest, cellBackgroundPaint_drawsWithinItsCellOnly)
+{
+    list.CellBackgroundPaint = [this](fw::Graphics &g, int row, int) {
+        if (row == 0) {
+            g.setForeColor(QColor(255, 0, 0));
+            g.FillRect(0, 0, list.Width(), list.Height());
+        }
+        return false;
+    };
+    list.AddRow("zero");
+    list.AddRow("one");
+    QApplication::processEvents();
+    const QImage shot = list.view()->viewport()->grab().toImage();
+    const QRect first = cellRect(0, 1);
+    const QRect second = cellRect(1, 1);
+    // The style may lay a faint focus colour over the current row.
+    const auto red = [&shot](QPoint point) {
+        const QColor color = shot.pixelColor(point);
+        return color.red() > 200 && color.green() < 60 && color.blue() < 60;
+    };
+    EXPECT_TRUE(red(first.center()));
+    EXPECT_FALSE(red(second.center()));
+    EXPECT_FALSE(red(QPoint(first.center().x(), second.bottom() + 3)));
+}
+
+TEST(Listbox, columnWidths_hideZeroColumns_andShareTheRest)
+{
+    fw::Listbox list(6);
+    list.widget()->resize(600, 300);
+    list.widget()->show();
+    list.setColumnWidths("*,*,*,0,0,0");
+    QApplication::processEvents();
+    QHeaderView *header = list.view()->header();
+    const int room = list.view()->viewport()->width();
+    int total = 0;
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_FALSE(header->isSectionHidden(column));
+        EXPECT_NEAR(header->sectionSize(column), room / 3, 1);
+        total += header->sectionSize(column);
+    }
+    EXPECT_EQ(total, room);
+    for (int column = 3; column < 6; ++column)
+        EXPECT_TRUE(header->isSectionHidden(column));
+
+    list.setColumnWidths("100,*");
+    QApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(0), 100);
+    EXPECT_FALSE(header->isSectionHidden(5));
+}
+
+TEST(Listbox, placesOutsideTheList_raiseOutOfBounds)
+{
+    fw::Listbox list(6);
+    list.AddRow("only");
+    EXPECT_THROW(list.Cell(1, 0), fw::OutOfBoundsException);
+    EXPECT_THROW(list.Cell(0, 6), fw::OutOfBoundsException);
+    EXPECT_THROW(list.setCellCheck(-1, 0, true), fw::OutOfBoundsException);
+    EXPECT_THROW(list.setExpanded(3, true), fw::OutOfBoundsException);
+    EXPECT_THROW(list.Heading(6), fw::OutOfBoundsException);
+}
+
+TEST(Listbox, aHundredThousandRows_areAddedAndScrolledQuickly)
+{
+    fw::Listbox list(6);
+    list.widget()->resize(600, 400);
+    list.widget()->show();
+    QElapsedTimer timer;
+    timer.start();
+    for (int row = 0; row < 100000; ++row)
+        list.AddRow("row");
+    const qint64 adding = timer.elapsed();
+    list.view()->scrollToBottom();
+    QApplication::processEvents();
+    list.setCell(99999, 1, "end");
+    EXPECT_EQ(list.ListCount(), 100000);
+    EXPECT_EQ(list.Cell(99999, 1).toQString(), "end");
+    EXPECT_LT(adding, 1000);
+    EXPECT_LT(timer.elapsed(), 2000);
+}
+
+} // namespace

@@ -1,0 +1,152 @@
+#include "app/menubar1.h"
+#include "framework/exceptions.h"
+#include "framework/listbox.h"
+#include "framework/progresswheel.h"
+#include "framework/resources.h"
+#include "framework/statictext.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Window1Test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        window = Window1::instance();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        Window1::release();
+        ReleaseToolbarPictures();
+        fw::SetResourcesFolder(QString());
+    }
+
+    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
+    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
+
+    Window1 *window = nullptr;
+};
+
+TEST_F(Window1Test, afterOpening_theWindowIsIdle)
+{
+    EXPECT_EQ(Window1::instance(), window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->Title().toQString(), QString::fromUtf8("Velloran アンインストーラ"));
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Velloran アンインストーラ"));
+
+    EXPECT_EQ(list().ColumnCount(), 6);
+    EXPECT_EQ(list().ListCount(), 0);
+    EXPECT_EQ(list().ListIndex(), -1);
+    EXPECT_EQ(list().ColumnWidths().toQString(), "*,*,*,0,0,0");
+    const QStringList headings{"名前", "修正日", "種別", " ", "", ""};
+    QHeaderView *header = list().view()->header();
+    for (int column = 0; column < 6; ++column) {
+        EXPECT_EQ(list().Heading(column).toQString(), headings[column]);
+        EXPECT_EQ(header->isSectionHidden(column), column >= 3);
+    }
+
+    EXPECT_TRUE(toolbar().ToolItem1->Enabled());
+    EXPECT_FALSE(toolbar().ToolItem4->Enabled());
+    EXPECT_TRUE(toolbar().ToolItem6->Enabled());
+    EXPECT_FALSE(toolbar().ToolItem8->Enabled());
+    EXPECT_FALSE(toolbar().ToolItem5->Enabled());
+    EXPECT_TRUE(toolbar().ToolItem9->Enabled());
+
+    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
+    auto &status = window->control<fw::StaticText>("StaticText1");
+    EXPECT_FALSE(wheel.Visible());
+    EXPECT_FALSE(wheel.widget()->isVisible());
+    EXPECT_FALSE(wheel.isSpinning());
+    EXPECT_FALSE(status.Visible());
+    EXPECT_FALSE(status.widget()->isVisible());
+
+    EXPECT_FALSE(window->pStopThread1);
+    EXPECT_FALSE(window->pStopThread2);
+    EXPECT_EQ(window->pCountGet, 0);
+    EXPECT_EQ(window->pCountFind, 0);
+    EXPECT_TRUE(window->pFI.empty());
+}
+
+TEST_F(Window1Test, theSixToolIcons_are32x32_andTheSpacesHaveNone)
+{
+    for (fw::ToolButton *item : {toolbar().ToolItem1, toolbar().ToolItem4, toolbar().ToolItem6,
+                                 toolbar().ToolItem8, toolbar().ToolItem5, toolbar().ToolItem9}) {
+        ASSERT_NE(item->Icon(), nullptr);
+        EXPECT_EQ(item->Icon()->Width(), 32);
+        EXPECT_EQ(item->Icon()->Height(), 32);
+        EXPECT_FALSE(item->action()->icon().isNull());
+        // Its corner is transparent and its middle shows, as the mask says.
+        const QImage shown = item->Icon()->rendered();
+        EXPECT_EQ(qAlpha(shown.pixel(0, 31)), 0) << item->Name().toStdString();
+    }
+    EXPECT_EQ(qAlpha(toolbar().ToolItem5->Icon()->rendered().pixel(16, 16)), 255);
+    for (fw::ToolButton *space : {toolbar().ToolItem2, toolbar().ToolItem3, toolbar().ToolItem7})
+        EXPECT_EQ(space->Icon(), nullptr);
+    // Each icon is a picture of its own.
+    EXPECT_NE(toolbar().ToolItem1->Icon(), toolbar().ToolItem4->Icon());
+}
+
+TEST_F(Window1Test, controlsAreReachedByName_andAnUnknownNameRaises)
+{
+    EXPECT_EQ(&window->control<fw::Listbox>("Listbox1"), &list());
+    EXPECT_THROW(window->control<fw::Listbox>("Listbox2"), fw::NilObjectException);
+    EXPECT_THROW(window->control<fw::StaticText>("Listbox1"), fw::NilObjectException);
+}
+
+TEST_F(Window1Test, theWindowShowsTheOneMenuBar)
+{
+    EXPECT_EQ(window->MenuBar(), MenuBar1::instance());
+    const QList<QAction *> menus = window->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    EXPECT_EQ(menus[0]->text(), "&File");
+    EXPECT_EQ(menus[2]->text(), "Help");
+}
+
+TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)
+{
+    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
+    auto &status = window->control<fw::StaticText>("StaticText1");
+    QWidget *content = window->centralWidget();
+    EXPECT_EQ(content->size(), QSize(640, 400));
+    EXPECT_EQ(list().widget()->geometry(), QRect(-1, -1, 642, 380));
+    EXPECT_EQ(wheel.widget()->geometry(), QRect(10, 382, 16, 16));
+
+    window->resize(2000, 2000);
+    window->resize(window->minimumSize());
+    QApplication::processEvents();
+    EXPECT_EQ(content->size(), QSize(300, 200));
+    EXPECT_EQ(list().widget()->geometry(), QRect(-1, -1, 302, 180));
+    EXPECT_EQ(wheel.widget()->geometry(), QRect(10, 182, 16, 16));
+    EXPECT_EQ(status.widget()->geometry(), QRect(30, 182, 440, 20));
+
+    window->resize(window->width() + 100, window->height() + 50);
+    QApplication::processEvents();
+    EXPECT_EQ(list().widget()->geometry(), QRect(-1, -1, 402, 230));
+    EXPECT_EQ(status.Top(), 232);
+    // The list's shared columns follow its width.
+    QHeaderView *header = list().view()->header();
+    EXPECT_EQ(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2),
+              list().view()->viewport()->width());
+}
+
+TEST_F(Window1Test, theToolbarSitsAtTheTop)
+{
+    QToolBar *bar = toolbar().toolBar();
+    EXPECT_EQ(window->toolBarArea(bar), Qt::TopToolBarArea);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_LT(bar->geometry().bottom(), window->centralWidget()->geometry().top());
+}
+
+} // namespace
