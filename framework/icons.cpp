@@ -44,6 +44,13 @@ QImage iconFor(const QFileInfo &info)
     if (cached != cache.cend())
         return *cached;
 
+    // Outside a desktop session no icon theme is chosen; a common one is asked before the plain icons.
+    static const bool fallbackSet = [] {
+        if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        return true;
+    }();
+    Q_UNUSED(fallbackSet);
     QIcon icon;
     if (mime.isValid()) {
         icon = QIcon::fromTheme(mime.iconName());

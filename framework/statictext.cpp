@@ -1,11 +1,29 @@
 #include "framework/statictext.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace fw {
 
-StaticText::StaticText() : Control(new QLabel)
+// A label that lets its text fit again whenever its size changes.
+class StaticText::Label : public QLabel
+{
+public:
+    explicit Label(StaticText *text) : m_text(text) {}
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        m_text->showFont();
+    }
+
+private:
+    StaticText *m_text;
+};
+
+StaticText::StaticText() : Control(new Label(this))
 {
     label()->setTextFormat(Qt::PlainText);
     setTextAlign(AlignLeft);
@@ -21,6 +39,7 @@ void StaticText::setText(const String &text)
 {
     m_text = text;
     label()->setText(text.toQString());
+    showFont();
 }
 
 void StaticText::setTextColor(const QColor &color)
@@ -89,6 +108,10 @@ void StaticText::showFont()
     font.setBold(m_bold);
     font.setItalic(m_italic);
     font.setUnderline(m_underline);
+    // A single line wider than the control is drawn smaller, so that it shows whole.
+    const int width = QFontMetrics(font).horizontalAdvance(label()->text()) + font.pixelSize() / 4;
+    if (!m_multiline && font.pixelSize() > 0 && width > label()->width() && label()->width() > 0)
+        font.setPixelSize(qMax(1, font.pixelSize() * label()->width() / width));
     label()->setFont(font);
 }
 

@@ -35,13 +35,15 @@ public:
     void setUnderline(bool underline);
     int TextAlign() const { return m_textAlign; }
     void setTextAlign(int align);
-    // A multiline text wraps at the control's width; a single line is cut at its edge.
+    // A multiline text wraps at the control's width; a single line too wide for the control is drawn
+    // in a smaller size.
     bool Multiline() const { return m_multiline; }
     void setMultiline(bool multiline);
 
     QLabel *label() const;
 
 private:
+    class Label;
     void showFont();
 
     String m_text;

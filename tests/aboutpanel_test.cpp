@@ -4,6 +4,7 @@
 #include "ui/aboutpanel.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -20,6 +21,7 @@ struct Seen
     bool modal = false;
     QString version;
     QString name;
+    bool nameFits = false;
     QString universal;
     bool universalEnabled = true;
     bool universalItalic = false;
@@ -54,6 +56,7 @@ Seen showAndClick(App &app, QPoint where)
         const auto &name = panel->control<fw::StaticText>("StaticText3");
         seen.name = name.label()->text();
         seen.nameSize = name.TextSize();
+        seen.nameFits = QFontMetrics(name.label()->font()).horizontalAdvance(seen.name) <= name.Width();
         seen.nameColor = name.label()->palette().color(QPalette::Active, QPalette::WindowText);
         const auto &universal = panel->control<fw::StaticText>("StaticText4");
         seen.universal = universal.Text().toQString();
@@ -82,6 +85,7 @@ TEST(AboutPanel, showsTheNameAndVersion_modally_andAClickDismissesIt)
     EXPECT_EQ(seen.version, "Ver. 1.0b1");
     EXPECT_EQ(seen.name, QString::fromUtf8("Velloran アンインストーラ"));
     EXPECT_EQ(seen.nameSize, 32);
+    EXPECT_TRUE(seen.nameFits);
     EXPECT_EQ(seen.nameColor, QColor(0, 0, 255));
     EXPECT_EQ(seen.universal, "Universal Application");
     EXPECT_FALSE(seen.universalEnabled);
