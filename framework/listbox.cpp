@@ -317,7 +317,10 @@ int Listbox::ColumnCount() const
 
 void Listbox::setColumnCount(int count)
 {
+    m_showingSelection = true;
     m_model->setColumns(qMax(1, count));
+    m_showingSelection = false;
+    showSelection();
     applyColumnWidths();
 }
 
@@ -409,6 +412,7 @@ void Listbox::addRow(const String &text, bool folder)
     auto row = std::make_unique<Row>();
     row->folder = folder;
     int at = ListCount();
+    // A row added by an expansion whose row has gone (the list was emptied) goes at the end.
     Expansion *expansion = m_expansions.empty() ? nullptr : m_expansions.back();
     if (expansion != nullptr && expansion->alive) {
         at = expansion->insertAt;

@@ -8,16 +8,6 @@ Graphics::Graphics(QImage *image) : m_image(image) {}
 
 Graphics::Graphics(QPainter *painter, const QRect &area) : m_painter(painter), m_area(area) {}
 
-int Graphics::Width() const
-{
-    return m_image != nullptr ? m_image->width() : m_area.width();
-}
-
-int Graphics::Height() const
-{
-    return m_image != nullptr ? m_image->height() : m_area.height();
-}
-
 template <class Paint> void Graphics::paint(Paint &&paint)
 {
     if (m_image != nullptr) {

@@ -25,9 +25,6 @@ public:
 
     QColor ForeColor() const { return m_foreColor; }
     void setForeColor(const QColor &color) { m_foreColor = color; }
-    int Width() const;
-    int Height() const;
-
     void FillRect(int x, int y, int width, int height);
     // Draws the picture whole, at its own size, with its mask applied. A Nil picture draws nothing.
     void DrawPicture(const PicturePtr &picture, int x, int y);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTreeView>
 
@@ -205,6 +206,19 @@ TEST_F(ListboxTest, clickingARow_selectsIt_andClickingTheTriangle_expandsIt)
     EXPECT_EQ(texts(), (Rows{"folderA", "folderA1", "folderA2", "plain"}));
     click(QPoint(folder.left() + 8, folder.center().y()));
     EXPECT_EQ(texts(), (Rows{"folderA", "plain"}));
+}
+
+TEST_F(ListboxTest, theArrowKeys_expandAndCollapseTheSelectedFolder)
+{
+    list.AddFolder("folderA");
+    list.setListIndex(0);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(list.view(), &right);
+    EXPECT_EQ(texts(), (Rows{"folderA", "folderA1", "folderA2"}));
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QApplication::sendEvent(list.view(), &left);
+    EXPECT_EQ(texts(), (Rows{"folderA"}));
+    EXPECT_EQ(list.ListIndex(), 0);
 }
 
 TEST_F(ListboxTest, cellAction_isRaisedForTheUsersTicksOnly)

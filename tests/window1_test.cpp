@@ -141,6 +141,16 @@ TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)
               list().view()->viewport()->width());
 }
 
+TEST_F(Window1Test, theWheel_turnsWhileItIsShown)
+{
+    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
+    wheel.setVisible(true);
+    QApplication::processEvents();
+    EXPECT_TRUE(wheel.isSpinning());
+    wheel.setVisible(false);
+    EXPECT_FALSE(wheel.isSpinning());
+}
+
 TEST_F(Window1Test, theToolbarSitsAtTheTop)
 {
     QToolBar *bar = toolbar().toolBar();
