@@ -28,25 +28,25 @@ public:
     // any name holding "/" give Nil. The exact name wins; else the one entry equal to it ignoring case
     // and Unicode normalization; else the item of the exact name, which does not exist.
     FolderItem Child(const String &name) const;
-    FolderItem Parent() const; // Nil for the root
-    bool Exists() const;       // a link exists when the link itself does
-    bool Directory() const;    // a link to a folder is no directory: walks never enter it
+    FolderItem Parent() const;             // Nil for the root
+    bool Exists() const;                   // a link exists when the link itself does
+    bool Directory() const;                // a link to a folder is no directory: walks never enter it
     bool IsLink() const;
-    String Name() const;         // the last component, UTF-8
-    String AbsolutePath() const; // the absolute POSIX path, UTF-8, without a trailing slash
+    String Name() const;                   // the last component, UTF-8
+    String AbsolutePath() const;           // the absolute POSIX path, UTF-8, without a trailing slash
     QString posixPath() const;
     Date ModificationDate() const;
 
     // The folder's entries, sorted by name ignoring case, then by bytes; AppleDouble sidecars "._X"
     // left out. Read once per FolderItem (copies share the listing); Item numbers from 1.
     int Count() const;
-    FolderItem Item(int index) const; // Nil outside 1..Count
+    FolderItem Item(int index) const;      // Nil outside 1..Count
 
     // Classic Mac metadata: a folder is "fold"/"MACS"; a file's type and creator come from its
     // FinderInfo (see finderinfo.h); without FinderInfo both are empty.
     String MacType() const;
     String MacCreator() const;
-    bool Visible() const; // False when the FinderInfo has the invisible flag
+    bool Visible() const;                  // False when the FinderInfo has the invisible flag
 
     // Streams; nullptr when the item cannot be opened (missing, a folder, no permission).
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;
