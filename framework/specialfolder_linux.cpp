@@ -20,7 +20,7 @@ QString homePath()
 
 FolderItem inHome(const char *relative)
 {
-    return FolderItem::fromPath(homePath() + QLatin1Char('/') + QLatin1String(relative));
+    return FolderItem::fromPath(QDir::cleanPath(homePath() + QLatin1Char('/') + QLatin1String(relative)));
 }
 
 // The path with ".." resolved and the links among its parents followed; the last component itself

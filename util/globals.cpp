@@ -3,6 +3,8 @@
 #include "framework/streams.h"
 #include "framework/thread.h"
 
+#include <algorithm>
+
 namespace Globals {
 
 namespace {
@@ -61,9 +63,9 @@ fw::String gGetTypeCre(const fw::FolderItem &item)
     if (!stream)
         return {};
     QByteArray line = stream->ReadAll(kPkgInfoReadLimit).bytes();
-    const qsizetype end = line.indexOf('\n');
-    const qsizetype cr = line.indexOf('\r');
-    line.truncate(cr >= 0 && (end < 0 || cr < end) ? cr : end >= 0 ? end : line.size());
+    const auto lineEnd =
+        std::find_if(line.cbegin(), line.cend(), [](char c) { return c == '\n' || c == '\r'; });
+    line.truncate(lineEnd - line.cbegin());
     // A truncated or overlong first line is no code; the bytes are Mac Roman codes, kept as 8 characters.
     if (line.size() != kTypeCreatorLength)
         return {};
