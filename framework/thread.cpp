@@ -156,10 +156,13 @@ private:
     }
 
     std::vector<std::shared_ptr<Thread>> m_threads;
-    Thread *m_current = nullptr;
+    // Per OS thread: fibers run only on the GUI thread, so a Yield made on any other thread sees none.
+    static thread_local Thread *m_current;
     bool m_tickPending = false;
     QPointer<QObject> m_context;
 };
+
+thread_local Thread *Scheduler::m_current = nullptr;
 
 Thread::Thread() : m_fiber(std::make_unique<Fiber>()) {}
 

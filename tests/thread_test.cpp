@@ -13,6 +13,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -86,6 +87,20 @@ TEST_F(ThreadTest, yield_onMainThread_doesNothing)
     EXPECT_FALSE(fw::InThread());
     fw::Yield(); // must return at once, with no thread to switch out of
     EXPECT_FALSE(fw::InThread());
+}
+
+TEST_F(ThreadTest, yield_onAnotherOsThread_whileAThreadRuns_doesNothing)
+{
+    bool seenFromOsThread = true;
+    auto thread = startThread([&](TestThread &) {
+        std::thread os([&] {
+            seenFromOsThread = fw::InThread();
+            fw::Yield(); // must not switch the fiber out from the wrong OS thread
+        });
+        os.join();
+    });
+    ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
+    EXPECT_FALSE(seenFromOsThread);
 }
 
 TEST_F(ThreadTest, twoThreads_interleaveAtEachYield)
