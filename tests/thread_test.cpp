@@ -82,13 +82,6 @@ TEST_F(ThreadTest, millionYields_withTimeSlice_finishQuickly)
     EXPECT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
 }
 
-TEST_F(ThreadTest, yield_onMainThread_doesNothing)
-{
-    EXPECT_FALSE(fw::InThread());
-    fw::Yield(); // must return at once, with no thread to switch out of
-    EXPECT_FALSE(fw::InThread());
-}
-
 TEST_F(ThreadTest, yield_onAnotherOsThread_whileAThreadRuns_doesNothing)
 {
     bool seenFromOsThread = true;
