@@ -73,6 +73,13 @@ QByteArray icuFromUnicode(const char *icuName, const QString &text)
     return U_FAILURE(error) ? QByteArray() : bytes;
 }
 
+// C1 control characters, which EUC-JP tables give to stray bytes 0x80-0x9F; no text holds them.
+bool holdsC1Control(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x80 && c.unicode() <= 0x9F; });
+}
+
 class IcuEncoding final : public TextEncoding
 {
 public:
@@ -89,8 +96,8 @@ public:
     bool isValid(const QByteArray &bytes) const
     {
         bool ok = false;
-        icuToUnicode(m_icuName, bytes, true, &ok);
-        return ok;
+        const QString text = icuToUnicode(m_icuName, bytes, true, &ok);
+        return ok && !holdsC1Control(text);
     }
 
 private:

@@ -68,6 +68,10 @@ namespace Globals {
 String gAbsPath_ex(const String &data)
 {
     const QByteArray &bytes = data.bytes();
+    // A well-formed record is read by its tags: a byte scan would take a folder record's version and
+    // kind fields (00 02 00 01) for the path, and misses paths of 256 bytes or more.
+    if (const std::optional<fw::AliasRecord> record = fw::ParseAliasRecord(bytes))
+        return record->hfsPath.isEmpty() ? data : String::fromBytes(record->hfsPath, data.encoding());
     for (qsizetype i = 0; i + 2 < bytes.size(); ++i) {
         if (bytes.at(i) == 0 && bytes.at(i + 1) == 2 && bytes.at(i + 2) == 0) {
             const int n = i + 3 < bytes.size() ? static_cast<unsigned char>(bytes.at(i + 3)) : 0;
