@@ -34,7 +34,7 @@ int32_t GetHandleSize(Handle handle);
 uint8_t *HandleData(Handle handle); // the block's bytes; nullptr for no such handle
 
 // An item as volume, parent folder number and name. vRefNum names a volume of MountedVolumes()
-// (numbers are handed out on first sight and stay for the process); folder numbers are handed out
+// (the startup volume is -1; others get numbers on first sight, kept for the process); folder numbers are handed out
 // by the resolver and walked by PBGetCatInfoSync.
 struct FSSpec
 {
