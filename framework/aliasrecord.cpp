@@ -43,7 +43,7 @@ Block *blockOf(Handle handle)
 struct Catalogue
 {
     QStringList mountPoints{QStringLiteral("/")}; // vRefNum -1 (the startup volume), -2, ... as first seen
-    QHash<QString, int32_t> folderIds; // POSIX path of a folder below a volume's root -> number
+    QHash<QString, int32_t> folderIds;            // POSIX path of a folder below a volume's root -> number
     QHash<int32_t, QString> folderPaths;
     int32_t nextFolderId = 16; // the numbers below 16 were the system's own
 };

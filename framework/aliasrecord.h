@@ -34,8 +34,8 @@ int32_t GetHandleSize(Handle handle);
 uint8_t *HandleData(Handle handle); // the block's bytes; nullptr for no such handle
 
 // An item as volume, parent folder number and name. vRefNum names a volume of MountedVolumes()
-// (the startup volume is -1; others get numbers on first sight, kept for the process); folder numbers are handed out
-// by the resolver and walked by PBGetCatInfoSync.
+// (the startup volume is -1; others get numbers on first sight, kept for the process); folder numbers are
+// handed out by the resolver and walked by PBGetCatInfoSync.
 struct FSSpec
 {
     int16_t vRefNum = 0;

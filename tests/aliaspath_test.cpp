@@ -343,3 +343,25 @@ TEST(DecrareEtc, fullPath_ofAnUnknownFolderIsEmpty)
     EXPECT_TRUE(DecrareEtc::GetFullPath(-300, 2).isEmpty());
     EXPECT_EQ(DecrareEtc::GetFullPath(-1, fw::fsRtDirID), String("Startup:"));
 }
+
+TEST_F(AliasPathTest, selectFolderDialog_startsWhereItIsToldAndGivesNilOnCancel)
+{
+    const QString start = makeFolder("Start");
+    fw::SelectFolderDialog dialog;
+    dialog.PromptText = "書類フォルダを選択";
+    dialog.InitialDirectory = fw::FolderItem::fromPath(start);
+    QString seenDirectory;
+    QString seenTitle;
+    const ModalAnswers answers({[&](QWidget *modal) {
+        auto *chooser = qobject_cast<QFileDialog *>(modal);
+        if (chooser == nullptr)
+            return false;
+        seenDirectory = chooser->directory().absolutePath();
+        seenTitle = chooser->windowTitle();
+        chooser->reject();
+        return true;
+    }});
+    EXPECT_TRUE(dialog.ShowModalWithin(nullptr).isNil());
+    EXPECT_EQ(seenDirectory, start);
+    EXPECT_EQ(seenTitle, QStringLiteral("書類フォルダを選択"));
+}
