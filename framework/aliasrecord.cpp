@@ -370,8 +370,7 @@ OSErr PBGetCatInfoSync(CInfoPBRec &pb)
     if (found == catalogue().folderPaths.constEnd())
         return fnfErr;
     const QString &path = *found;
-    if (!path.startsWith(volume->mountPoint) || VolumeOfPath(path).mountPoint != volume->mountPoint ||
-        !QFileInfo(path).isDir())
+    if (VolumeOfPath(path).mountPoint != volume->mountPoint || !QFileInfo(path).isDir())
         return fnfErr;
     const QString parent = parentPath(path);
     *pb.ioNamePtr = script->fromUnicode(MacNameFromDiskName(lastComponent(path)));
