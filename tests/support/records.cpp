@@ -1,8 +1,5 @@
 #include "tests/support/records.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <array>
 #include <stdexcept>
@@ -156,14 +153,6 @@ QByteArray pref2Record(const PrefRecord &record)
 QByteArray prefRecord(const PrefRecord &record)
 {
     return prefItems(record, false);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 } // namespace testsupport

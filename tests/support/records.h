@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/fixtures.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -34,7 +36,5 @@ QByteArray pref2Record(const PrefRecord &record);
 // "pref": plain; the entry and field counts are 4-byte integers.
 QByteArray prefRecord(const PrefRecord &record);
 
-// Writes the bytes to a new file, making its folders; false when it cannot.
-bool writeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace testsupport
