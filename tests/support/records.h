@@ -36,5 +36,4 @@ QByteArray pref2Record(const PrefRecord &record);
 // "pref": plain; the entry and field counts are 4-byte integers.
 QByteArray prefRecord(const PrefRecord &record);
 
-
 } // namespace testsupport
