@@ -1,11 +1,14 @@
 #include "framework/folderitem.h"
 
 #include "framework/exceptions.h"
+#include "framework/finderinfo.h"
 #include "framework/streams.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QUrl>
 
 #include <algorithm>
@@ -17,6 +20,9 @@ struct FolderItem::Listing
 {
     bool read = false;
     std::vector<QString> names;
+    // For Child: the index in names of the one entry with a folded name, -1 when several share it.
+    bool foldedRead = false;
+    QHash<QString, qsizetype> byFoldedName;
 };
 
 namespace {
@@ -28,22 +34,37 @@ QString joinPath(const QString &folder, const QString &name)
 
 bool isValidComponent(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-// The entries of a folder as the listing shows them: sorted by name ignoring case, then by bytes.
+// The entries of a folder as the listing shows them: sorted by name ignoring case, then by bytes. An
+// AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own.
 std::vector<QString> readEntries(const QString &folder)
 {
     QDir dir(folder);
     const QStringList entries =
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    std::vector<QString> names(entries.begin(), entries.end());
+    const QSet<QString> present(entries.begin(), entries.end());
+    std::vector<QString> names;
+    names.reserve(static_cast<size_t>(entries.size()));
+    for (const QString &entry : entries) {
+        if (!(entry.startsWith(QLatin1String("._")) && present.contains(entry.mid(2))))
+            names.push_back(entry);
+    }
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         const int c = QString::compare(a, b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a.toUtf8() < b.toUtf8();
     });
     return names;
+}
+
+// Canonical caseless form: Mac volumes store names decomposed and compare them ignoring case.
+QString foldName(const QString &name)
+{
+    return name.normalized(QString::NormalizationForm_D)
+        .toCaseFolded()
+        .normalized(QString::NormalizationForm_D);
 }
 
 } // namespace
@@ -78,19 +99,20 @@ FolderItem FolderItem::Child(const String &name) const
     if (!isValidComponent(wanted))
         return {};
     const QString exact = joinPath(*m_path, wanted);
-    if (QFileInfo(exact).exists() || QFileInfo(exact).isSymLink())
+    const QFileInfo exactInfo(exact);
+    if (exactInfo.exists() || exactInfo.isSymLink())
         return fromPath(exact);
     // Mac volumes ignore case and normalization: take the one entry equal to the name that way.
-    const QString folded = wanted.normalized(QString::NormalizationForm_C).toCaseFolded();
-    QString match;
-    int matches = 0;
-    for (const QString &entry : readEntries(*m_path)) {
-        if (entry.normalized(QString::NormalizationForm_C).toCaseFolded() == folded) {
-            match = entry;
-            ++matches;
+    Listing &entries = listing();
+    if (!entries.foldedRead) {
+        for (qsizetype i = 0; i < static_cast<qsizetype>(entries.names.size()); ++i) {
+            const QString key = foldName(entries.names[static_cast<size_t>(i)]);
+            entries.byFoldedName.insert(key, entries.byFoldedName.contains(key) ? -1 : i);
         }
+        entries.foldedRead = true;
     }
-    return fromPath(matches == 1 ? joinPath(*m_path, match) : exact);
+    const qsizetype match = entries.byFoldedName.value(foldName(wanted), -1);
+    return fromPath(match >= 0 ? joinPath(*m_path, entries.names[static_cast<size_t>(match)]) : exact);
 }
 
 FolderItem FolderItem::Parent() const
@@ -143,14 +165,19 @@ Date FolderItem::ModificationDate() const
     return Date(info.isSymLink() ? QFileInfo(info.absoluteFilePath()).lastModified() : info.lastModified());
 }
 
-int FolderItem::Count() const
+FolderItem::Listing &FolderItem::listing() const
 {
     requireItem();
     if (!m_listing->read) {
         m_listing->names = readEntries(*m_path);
         m_listing->read = true;
     }
-    return static_cast<int>(m_listing->names.size());
+    return *m_listing;
+}
+
+int FolderItem::Count() const
+{
+    return static_cast<int>(listing().names.size());
 }
 
 FolderItem FolderItem::Item(int index) const
@@ -158,6 +185,31 @@ FolderItem FolderItem::Item(int index) const
     if (index < 1 || index > Count())
         return {};
     return fromPath(joinPath(*m_path, m_listing->names[static_cast<size_t>(index - 1)]));
+}
+
+String FolderItem::MacType() const
+{
+    requireItem();
+    if (Directory())
+        return String("fold");
+    const auto info = FinderInfo::read(*m_path);
+    return info ? String(FinderInfo::type(*info)) : String();
+}
+
+String FolderItem::MacCreator() const
+{
+    requireItem();
+    if (Directory())
+        return String("MACS");
+    const auto info = FinderInfo::read(*m_path);
+    return info ? String(FinderInfo::creator(*info)) : String();
+}
+
+bool FolderItem::Visible() const
+{
+    requireItem();
+    const auto info = FinderInfo::read(*m_path);
+    return !info || (FinderInfo::flags(*info) & FinderInfo::kIsInvisible) == 0;
 }
 
 std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const

@@ -60,6 +60,7 @@ public:
 private:
     struct Listing;
     void requireItem() const;
+    Listing &listing() const; // read on first use
     std::shared_ptr<const QString> m_path;
     std::shared_ptr<Listing> m_listing;
 };

@@ -2,15 +2,39 @@
 
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace fw {
 
 namespace {
+
 constexpr qint64 kChunk = 64 * 1024;
+
+// Opens a plain file only: a FIFO or a device (perhaps behind a link) would block the open or never
+// end. The open does not block, so a FIFO put in the file's place is refused too.
+bool openPlainFile(QFile &file, const QString &path, bool readWrite)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), (readWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, readWrite ? QIODevice::ReadWrite : QIODevice::ReadOnly,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
-TextInputStream::TextInputStream(const QString &path) : m_file(path), m_encoding(Encodings::UTF8())
+} // namespace
+
+TextInputStream::TextInputStream(const QString &path) : m_encoding(Encodings::UTF8())
 {
-    if (!m_file.open(QIODevice::ReadOnly))
+    if (!openPlainFile(m_file, path, false))
         return;
     char bom[3];
     if (m_file.peek(bom, 3) == 3 && bom[0] == '\xEF' && bom[1] == '\xBB' && bom[2] == '\xBF')
@@ -69,9 +93,9 @@ void TextInputStream::Close()
     m_file.close();
 }
 
-BinaryStream::BinaryStream(const QString &path, bool readWrite) : m_file(path)
+BinaryStream::BinaryStream(const QString &path, bool readWrite)
 {
-    m_file.open(readWrite ? QIODevice::ReadWrite : QIODevice::ReadOnly);
+    openPlainFile(m_file, path, readWrite);
 }
 
 String BinaryStream::ReadPString()

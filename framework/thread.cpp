@@ -1,18 +1,232 @@
 #include "framework/thread.h"
 
-// Placeholder until the fiber scheduler lands: no thread can run yet, so every yield is made on the
-// main thread, where it does nothing.
+#include "framework/application.h"
+#include "framework/exceptions.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThread>
+
+#include <boost/context/fiber.hpp>
+#include <boost/context/protected_fixedsize_stack.hpp>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
 namespace fw {
 
-void Yield() {}
+namespace {
 
-void SetTimeSlice(std::chrono::microseconds) {}
+namespace ctx = boost::context;
+
+// The folder walk recurses; Boost's default stack of 128 KiB would not hold it.
+constexpr std::size_t kStackSize = 8 * 1024 * 1024;
+
+// Thrown by a thread's Kill (or at its resumption after a Kill from outside) to unwind the fiber to
+// its entry. Deliberately not a std::exception, so that no handler of the system's code takes it.
+struct KillUnwind
+{
+};
+
+std::chrono::microseconds g_timeSlice{4000};
+
+int currentLoopLevel()
+{
+    return QThread::currentThread()->loopLevel();
+}
+
+} // namespace
+
+struct Thread::Fiber
+{
+    ctx::fiber context; // the suspended fiber; empty while it runs and once it has ended
+    ctx::fiber sink;    // where the fiber returns to when it switches out
+    bool scheduled = false;
+    bool active = false; // its stack is in use: running, or beneath a nested event loop
+    bool killRequested = false;
+    bool unwinding = false;
+    int loopLevel = 0; // the event-loop level it was resumed at
+    std::chrono::steady_clock::time_point sliceStart;
+    std::exception_ptr escaped;
+};
+
+// Resumes the fibers from the Qt event loop, one per tick, round robin.
+class Scheduler
+{
+public:
+    static Scheduler &instance()
+    {
+        static Scheduler scheduler;
+        return scheduler;
+    }
+
+    void add(std::shared_ptr<Thread> thread)
+    {
+        m_threads.push_back(std::move(thread));
+        postTick();
+    }
+
+    Thread *current() const { return m_current; }
+
+    // True when the code running now is the current thread's own, not a handler of a nested loop.
+    bool inOwnCode() const
+    {
+        return m_current != nullptr && m_current->m_fiber->loopLevel == currentLoopLevel();
+    }
+
+    void yield()
+    {
+        if (m_current == nullptr)
+            return;
+        Thread::Fiber &fiber = *m_current->m_fiber;
+        if (fiber.unwinding)
+            return;
+        if (g_timeSlice.count() > 0 && std::chrono::steady_clock::now() - fiber.sliceStart < g_timeSlice)
+            return;
+        if (!inOwnCode())
+            return;
+        fiber.sink = std::move(fiber.sink).resume();
+        if (fiber.killRequested && !fiber.unwinding) {
+            fiber.unwinding = true;
+            throw KillUnwind{};
+        }
+    }
+
+    void killAll()
+    {
+        const std::vector<std::shared_ptr<Thread>> threads = m_threads;
+        for (const auto &thread : threads) {
+            // A thread beneath a nested loop cannot be unwound from here; its loop ends first.
+            if (thread->m_fiber->active)
+                continue;
+            thread->m_fiber->killRequested = true;
+            resume(thread);
+        }
+    }
+
+private:
+    void postTick()
+    {
+        if (m_tickPending || QCoreApplication::instance() == nullptr)
+            return;
+        if (m_context.isNull())
+            m_context = new QObject(QCoreApplication::instance());
+        m_tickPending = true;
+        QMetaObject::invokeMethod(
+            m_context, [this] { tick(); }, Qt::QueuedConnection);
+    }
+
+    void tick()
+    {
+        m_tickPending = false;
+        const auto next = std::find_if(m_threads.begin(), m_threads.end(),
+                                       [](const auto &thread) { return !thread->m_fiber->active; });
+        if (next == m_threads.end())
+            return; // every thread waits beneath a nested loop; the outer tick posts again
+        std::shared_ptr<Thread> thread = *next;
+        m_threads.erase(next);
+        m_threads.push_back(thread);
+        // Posted first: should the fiber open a modal dialog, its nested loop keeps the others running.
+        postTick();
+        resume(thread);
+    }
+
+    void resume(const std::shared_ptr<Thread> &thread)
+    {
+        Thread::Fiber &fiber = *thread->m_fiber;
+        Thread *previous = m_current;
+        m_current = thread.get();
+        fiber.active = true;
+        fiber.loopLevel = currentLoopLevel();
+        fiber.sliceStart = std::chrono::steady_clock::now();
+        fiber.context = std::move(fiber.context).resume();
+        fiber.active = false;
+        m_current = previous;
+        if (fiber.context)
+            return;
+
+        fiber.scheduled = false;
+        const std::exception_ptr escaped = std::exchange(fiber.escaped, nullptr);
+        std::erase(m_threads, thread);
+        if (!m_threads.empty())
+            postTick();
+        if (escaped)
+            RuntimeUnhandledException(escaped);
+    }
+
+    std::vector<std::shared_ptr<Thread>> m_threads;
+    // Per OS thread: fibers run only on the GUI thread, so a Yield made on any other thread sees none.
+    static thread_local Thread *m_current;
+    bool m_tickPending = false;
+    QPointer<QObject> m_context;
+};
+
+thread_local Thread *Scheduler::m_current = nullptr;
+
+Thread::Thread() : m_fiber(std::make_unique<Fiber>()) {}
+
+Thread::~Thread() = default;
+
+void Thread::Run()
+{
+    if (m_fiber->scheduled)
+        throw RuntimeException("Thread.Run: the thread is already running");
+    Fiber &fiber = *m_fiber;
+    fiber.killRequested = false;
+    fiber.unwinding = false;
+    fiber.context =
+        ctx::fiber(std::allocator_arg, ctx::protected_fixedsize_stack(kStackSize), [this](ctx::fiber &&sink) {
+            Fiber &self = *m_fiber;
+            self.sink = std::move(sink);
+            if (!self.killRequested) {
+                try {
+                    Event_Run();
+                } catch (const KillUnwind &) {
+                    // the thread was killed: its stack has unwound
+                } catch (const std::exception &) {
+                    self.escaped = std::current_exception();
+                }
+            }
+            return std::move(self.sink);
+        });
+    fiber.scheduled = true;
+    Scheduler::instance().add(shared_from_this());
+}
+
+void Thread::Kill()
+{
+    m_fiber->killRequested = true;
+    Scheduler &scheduler = Scheduler::instance();
+    if (scheduler.current() == this && scheduler.inOwnCode() && !m_fiber->unwinding) {
+        m_fiber->unwinding = true;
+        throw KillUnwind{};
+    }
+}
+
+bool Thread::isRunning() const
+{
+    return m_fiber->scheduled;
+}
+
+void Yield()
+{
+    Scheduler::instance().yield();
+}
+
+void SetTimeSlice(std::chrono::microseconds slice)
+{
+    g_timeSlice = slice;
+}
 
 bool InThread()
 {
-    return false;
+    return Scheduler::instance().inOwnCode();
 }
 
-void KillAllThreads() {}
+void KillAllThreads()
+{
+    Scheduler::instance().killAll();
+}
 
 } // namespace fw

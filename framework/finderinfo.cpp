@@ -1,0 +1,167 @@
+#include "framework/finderinfo.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fw::FinderInfo {
+
+namespace {
+
+constexpr uint32_t kAppleDoubleMagic = 0x00051607;
+constexpr uint32_t kAppleDoubleVersion2 = 0x00020000;
+constexpr int64_t kHeaderSize = 26;
+constexpr int64_t kDescriptorSize = 12;
+constexpr uint32_t kFinderInfoEntry = 9;
+// Real files list two entries (the Finder's sidecars) to eight (netatalk); more means a damaged file.
+constexpr int64_t kMaxEntries = 64;
+
+constexpr uint32_t kAfpSignature = 0x41465000; // 'AFP\0'
+constexpr uint32_t kAfpVersion = 0x00000100;
+constexpr int64_t kAfpInfoSize = 60;
+constexpr int64_t kAfpFinderInfoOffset = 16;
+
+// A netatalk blob is 402 bytes; anything far larger is not one.
+constexpr int64_t kMaxNetatalkBlob = 64 * 1024;
+
+const char *const kNetatalkAttribute = "user.org.netatalk.Metadata";
+const char *const kAfpInfoAttribute = "user.DosStream.AFP_AfpInfo:$DATA";
+
+uint32_t u32At(const QByteArray &bytes, qsizetype offset)
+{
+    return qFromBigEndian<quint32>(bytes.constData() + offset);
+}
+
+Bytes toBytes(const char *data)
+{
+    Bytes info;
+    std::copy_n(reinterpret_cast<const unsigned char *>(data), info.size(), info.begin());
+    return info;
+}
+
+QString latin1At(const Bytes &info, size_t offset)
+{
+    return QString::fromLatin1(reinterpret_cast<const char *>(info.data() + offset), 4);
+}
+
+// The sidecar opened without following a link and without blocking (it might be a FIFO), read only if
+// it is a plain file.
+std::optional<Bytes> fromSidecar(const QString &path)
+{
+    const QString sidecar = sidecarPath(path);
+    if (sidecar.isEmpty())
+        return std::nullopt;
+    const int fd =
+        ::open(QFile::encodeName(sidecar).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<Bytes> info;
+    struct stat st = {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const ReadAt readAt = [fd](int64_t offset, int64_t length) {
+            QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
+            const ssize_t got = ::pread(fd, bytes.data(), static_cast<size_t>(length), offset);
+            bytes.resize(got < 0 ? 0 : static_cast<qsizetype>(got));
+            return bytes;
+        };
+        info = fromAppleDouble(readAt, st.st_size);
+    }
+    ::close(fd);
+    return info;
+}
+
+} // namespace
+
+QString type(const Bytes &info)
+{
+    return latin1At(info, 0);
+}
+
+QString creator(const Bytes &info)
+{
+    return latin1At(info, 4);
+}
+
+uint16_t flags(const Bytes &info)
+{
+    return static_cast<uint16_t>((info[8] << 8) | info[9]);
+}
+
+std::optional<Bytes> fromAppleDouble(const ReadAt &readAt, int64_t size)
+{
+    if (size < kHeaderSize)
+        return std::nullopt;
+    const QByteArray header = readAt(0, kHeaderSize);
+    if (header.size() != kHeaderSize || u32At(header, 0) != kAppleDoubleMagic ||
+        u32At(header, 4) != kAppleDoubleVersion2)
+        return std::nullopt;
+    const int64_t entries = qFromBigEndian<quint16>(header.constData() + 24);
+    const int64_t descriptorsSize = entries * kDescriptorSize;
+    if (entries == 0 || entries > kMaxEntries || kHeaderSize + descriptorsSize > size)
+        return std::nullopt;
+    const QByteArray descriptors = readAt(kHeaderSize, descriptorsSize);
+    if (descriptors.size() != descriptorsSize)
+        return std::nullopt;
+    for (qsizetype at = 0; at < descriptors.size(); at += kDescriptorSize) {
+        if (u32At(descriptors, at) != kFinderInfoEntry)
+            continue;
+        const int64_t offset = u32At(descriptors, at + 4);
+        const int64_t length = u32At(descriptors, at + 8);
+        if (length < static_cast<int64_t>(Bytes().size()) || offset + length > size)
+            return std::nullopt;
+        const QByteArray bytes = readAt(offset, static_cast<int64_t>(Bytes().size()));
+        if (bytes.size() != static_cast<qsizetype>(Bytes().size()))
+            return std::nullopt;
+        return toBytes(bytes.constData());
+    }
+    return std::nullopt;
+}
+
+std::optional<Bytes> fromAppleDouble(QByteArrayView blob)
+{
+    const ReadAt readAt = [blob](int64_t offset, int64_t length) {
+        if (offset < 0 || offset >= blob.size())
+            return QByteArray();
+        return blob.sliced(offset, std::min<int64_t>(length, blob.size() - offset)).toByteArray();
+    };
+    return fromAppleDouble(readAt, blob.size());
+}
+
+std::optional<Bytes> fromAfpInfo(QByteArrayView blob)
+{
+    // 60 bytes; the stream attribute keeps one trailing byte after them.
+    if (blob.size() != kAfpInfoSize && blob.size() != kAfpInfoSize + 1)
+        return std::nullopt;
+    const QByteArray bytes = blob.toByteArray();
+    if (u32At(bytes, 0) != kAfpSignature || u32At(bytes, 4) != kAfpVersion)
+        return std::nullopt;
+    return toBytes(bytes.constData() + kAfpFinderInfoOffset);
+}
+
+QString sidecarPath(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0 || slash == path.size() - 1)
+        return {};
+    return path.left(slash + 1) + QLatin1String("._") + path.mid(slash + 1);
+}
+
+std::optional<Bytes> read(const QString &path)
+{
+    if (auto info = fromSidecar(path))
+        return info;
+    if (const auto blob = readAttribute(path, kNetatalkAttribute, kMaxNetatalkBlob)) {
+        if (auto info = fromAppleDouble(QByteArrayView(*blob)))
+            return info;
+    }
+    if (const auto blob = readAttribute(path, kAfpInfoAttribute, kAfpInfoSize + 1))
+        return fromAfpInfo(QByteArrayView(*blob));
+    return std::nullopt;
+}
+
+} // namespace fw::FinderInfo

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "framework/string.h"
+
+#include <cstdint>
+#include <functional>
+#include <variant>
+#include <vector>
+
+namespace fw {
+
+// The compiled scripts are operations of the layer, found by id:
+//   168 moves a file, link or application to the Trash; 169 moves a folder to the Trash;
+//   170 reveals an item in the file manager.
+// Each acts on its first parameter, an item's absolute path. Moves are checked again just before
+// they happen and never fall back to deleting: an item that cannot go to the Trash stays in place.
+
+void ScriptExecute(int32_t id);
+// Prepares a run with parameters; the handle names it until CompleteParamScriptExecute.
+int32_t StartParamScript(int32_t id);
+void AddIntegerScriptParam(int32_t handle, int32_t value);
+void AddStringScriptParam(int32_t handle, const String &text);
+// Runs the script with the parameters in the order added and ends the run.
+void CompleteParamScriptExecute(int32_t handle);
+
+// A move that did not happen: the item's path and a short reason for the user.
+struct ScriptFailure
+{
+    String path;
+    String reason;
+};
+
+// Hands over the failures recorded since the last call, oldest first, and forgets them.
+std::vector<ScriptFailure> TakeScriptFailures();
+
+using ScriptParameter = std::variant<int32_t, String>;
+using ScriptRunHook = std::function<void(int32_t id, const std::vector<ScriptParameter> &parameters)>;
+// While set, every run goes to the hook instead of the layer's operations; tests watch the
+// parameters that way without moving anything. An empty hook restores the operations.
+void SetScriptRunHook(ScriptRunHook hook);
+
+} // namespace fw

@@ -1,0 +1,159 @@
+#include "tests/support/fixtures.h"
+#include "util/globals.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace fw;
+
+namespace {
+
+struct Split
+{
+    String body;
+    String extension;
+};
+
+Split split(const String &name)
+{
+    Split result{"unchanged", "unchanged"};
+    Globals::gExtractBodyAndExtn(name, result.body, result.extension);
+    return result;
+}
+
+class PackageTest : public ::testing::Test
+{
+protected:
+    FolderItem package(const QString &name, const testsupport::AppPackageOptions &options = {})
+    {
+        const QString path = testsupport::makeAppPackage(m_dir.path(), name, options);
+        EXPECT_FALSE(path.isEmpty());
+        return FolderItem::fromPath(path);
+    }
+    QString path(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST(Globals, extractBodyAndExtn_splitsAtTheLastPoint)
+{
+    EXPECT_EQ(split("Foo.app").body, String("Foo"));
+    EXPECT_EQ(split("Foo.app").extension, String("app"));
+    EXPECT_EQ(split("a.b.c").body, String("a.b"));
+    EXPECT_EQ(split("a.b.c").extension, String("c"));
+    EXPECT_EQ(split("a..b").body, String("a."));
+    EXPECT_EQ(split("a..b").extension, String("b"));
+    EXPECT_EQ(split("x.y.z.w.v").body, String("x.y.z.w"));
+    EXPECT_EQ(split(".profile").body, String(""));
+    EXPECT_EQ(split(".profile").extension, String("profile"));
+    EXPECT_EQ(split("notes.").body, String("notes"));
+    EXPECT_EQ(split("notes.").extension, String(""));
+    EXPECT_EQ(split("初期設定.plist").body, String("初期設定"));
+}
+
+TEST(Globals, extractBodyAndExtn_withoutPointKeepsTheCallersExtension)
+{
+    EXPECT_EQ(split("README").body, String("README"));
+    EXPECT_EQ(split("README").extension, String("unchanged"));
+    EXPECT_EQ(split("").body, String(""));
+    EXPECT_EQ(split("").extension, String("unchanged"));
+    EXPECT_EQ(Globals::gExtractExtn("README"), String(""));
+    EXPECT_EQ(Globals::gExtractExtn(""), String(""));
+    EXPECT_EQ(Globals::gExtractExtn("Ombrisk Prefs.plist.lockfile"), String("lockfile"));
+}
+
+TEST_F(PackageTest, appPackage_needsTheExtensionAndAFolder)
+{
+    EXPECT_TRUE(Globals::gAppPackage(package(QStringLiteral("Foo.app"))));
+    EXPECT_FALSE(Globals::gAppPackage(package(QStringLiteral("Foo.APP"))));
+    EXPECT_FALSE(Globals::gAppPackage(package(QStringLiteral("Foo"))));
+
+    // A file named like a package is a document with its own type and creator.
+    ASSERT_TRUE(testsupport::writeFile(path(QStringLiteral("File.app"))));
+    testsupport::writeSidecar(path(QStringLiteral("File.app")), testsupport::finderInfo("APPL", "Wqj1"));
+    const FolderItem file = FolderItem::fromPath(path(QStringLiteral("File.app")));
+    EXPECT_FALSE(Globals::gAppPackage(file));
+    EXPECT_EQ(Globals::gGetTypeCre(file), String("APPLWqj1"));
+}
+
+TEST_F(PackageTest, typeCre_ofAPackageIsTheFirstLineOfItsPkgInfo)
+{
+    EXPECT_EQ(Globals::gGetTypeCre(package(QStringLiteral("A.app"), {"APPLWqj1", {}, true})),
+              String("APPLWqj1"));
+    EXPECT_EQ(Globals::gGetTypeCre(package(QStringLiteral("B.app"), {"APPLWqj2\nsecond line\n", {}, true})),
+              String("APPLWqj2"));
+    EXPECT_EQ(Globals::gGetTypeCre(package(QStringLiteral("C.app"), {"APPLWqj4\r\n", {}, true})),
+              String("APPLWqj4"));
+    EXPECT_EQ(Globals::gGetTypeCre(package(QStringLiteral("D.app"), {"APPL????", {}, false})),
+              String("APPL????"));
+}
+
+TEST_F(PackageTest, typeCre_givesNoCodeForAMissingOrUnsoundPkgInfo)
+{
+    // The package's own FinderInfo never stands in for its PkgInfo.
+    const FolderItem bare = package(QStringLiteral("Bare.app"), {{}, {}, true});
+    testsupport::writeSidecar(bare.posixPath(), testsupport::finderInfo("APPL", "Wqj1"));
+    EXPECT_TRUE(Globals::gGetTypeCre(bare).isEmpty());
+
+    EXPECT_TRUE(Globals::gGetTypeCre(package(QStringLiteral("Short.app"), {"APPL", {}, true})).isEmpty());
+    EXPECT_TRUE(Globals::gGetTypeCre(package(QStringLiteral("Long.app"), {"APPLWqj1x", {}, true})).isEmpty());
+    EXPECT_TRUE(Globals::gGetTypeCre(
+                    package(QStringLiteral("Huge.app"), {"APPLWqj1" + QByteArray(1 << 20, 'x'), {}, true}))
+                    .isEmpty());
+
+    const FolderItem folderPkgInfo = package(QStringLiteral("Odd.app"), {{}, {}, true});
+    ASSERT_TRUE(testsupport::makeFolder(folderPkgInfo.posixPath() + QStringLiteral("/Contents/PkgInfo")));
+    EXPECT_TRUE(Globals::gGetTypeCre(folderPkgInfo).isEmpty());
+}
+
+TEST_F(PackageTest, typeCre_ofOtherItemsIsTypeThenCreatorAndEmptyWithoutFinderInfo)
+{
+    ASSERT_TRUE(testsupport::writeFile(path(QStringLiteral("doc.tmx"))));
+    testsupport::writeSidecar(path(QStringLiteral("doc.tmx")), testsupport::finderInfo("Tmx3", "Wqj1"));
+    EXPECT_EQ(Globals::gGetTypeCre(FolderItem::fromPath(path(QStringLiteral("doc.tmx")))),
+              String("Tmx3Wqj1"));
+
+    ASSERT_TRUE(testsupport::writeFile(path(QStringLiteral("plain.txt"))));
+    const String none = Globals::gGetTypeCre(FolderItem::fromPath(path(QStringLiteral("plain.txt"))));
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_NE(none, String("Tmx3Wqj1"));
+
+    ASSERT_TRUE(testsupport::makeFolder(path(QStringLiteral("Folder"))));
+    EXPECT_EQ(Globals::gGetTypeCre(FolderItem::fromPath(path(QStringLiteral("Folder")))), String("foldMACS"));
+}
+
+TEST_F(PackageTest, typeFileInfo_findsTheMakerByteForByte)
+{
+    EXPECT_TRUE(Globals::gGetTypeFileInfo(package(QStringLiteral("Ours.app"))));
+    EXPECT_FALSE(Globals::gGetTypeFileInfo(
+        package(QStringLiteral("Theirs.app"), {"APPL????", "Brightfold Labs", true})));
+    EXPECT_FALSE(Globals::gGetTypeFileInfo(
+        package(QStringLiteral("Case.app"), {"APPL????", "VELLORAN SOFTWARE", true})));
+    EXPECT_FALSE(Globals::gGetTypeFileInfo(package(QStringLiteral("NoPlist.app"), {"APPL????", {}, true})));
+
+    // Any folder with Contents/Info.plist is asked, package or not.
+    ASSERT_TRUE(
+        testsupport::writeFile(path(QStringLiteral("Plain/Contents/Info.plist")), "Velloran Software"));
+    EXPECT_TRUE(Globals::gGetTypeFileInfo(FolderItem::fromPath(path(QStringLiteral("Plain")))));
+
+    // Far larger than any package's Info.plist: not read, not trusted.
+    ASSERT_TRUE(testsupport::writeFile(path(QStringLiteral("Huge/Contents/Info.plist")),
+                                       "Velloran Software" + QByteArray(2 << 20, ' ')));
+    EXPECT_FALSE(Globals::gGetTypeFileInfo(FolderItem::fromPath(path(QStringLiteral("Huge")))));
+}
+
+TEST(Globals, dateTime_writesTheTimeWithTwoDigitsEach)
+{
+    const auto text = [](int h, int m, int s) {
+        const Date date(QDateTime(QDate(2024, 3, 9), QTime(h, m, s)));
+        const QString full = Globals::gDateTime(date).toQString();
+        EXPECT_TRUE(full.startsWith(date.AbbreviatedDate().toQString() + QLatin1Char(' ')))
+            << full.toStdString();
+        return full.section(QLatin1Char(' '), -1);
+    };
+    EXPECT_EQ(text(9, 5, 3), QStringLiteral("09:05:03"));
+    EXPECT_EQ(text(23, 59, 7), QStringLiteral("23:59:07"));
+    EXPECT_EQ(text(0, 0, 0), QStringLiteral("00:00:00"));
+}

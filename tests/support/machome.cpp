@@ -1,0 +1,33 @@
+#include "tests/support/machome.h"
+
+#include <QDir>
+
+namespace testsupport {
+
+bool makeMacHomeLayout(const QString &home)
+{
+    const QDir dir(home);
+    for (const char *folder : {"Applications", "Library/Preferences", "Library/Application Support",
+                               "Documents", "Desktop", "Downloads"}) {
+        if (!dir.mkpath(QLatin1String(folder)))
+            return false;
+    }
+    return true;
+}
+
+MacHome::MacHome() : m_hadHome(qEnvironmentVariableIsSet("HOME")), m_oldHome(qgetenv("HOME"))
+{
+    m_valid = m_dir.isValid() && makeMacHomeLayout(m_dir.path());
+    if (m_valid)
+        qputenv("HOME", QFile::encodeName(m_dir.path()));
+}
+
+MacHome::~MacHome()
+{
+    if (m_hadHome)
+        qputenv("HOME", m_oldHome);
+    else
+        qunsetenv("HOME");
+}
+
+} // namespace testsupport

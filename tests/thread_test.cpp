@@ -1,0 +1,279 @@
+#include "framework/application.h"
+#include "framework/thread.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace {
+
+class TestThread : public fw::Thread
+{
+public:
+    explicit TestThread(std::function<void(TestThread &)> body) : m_body(std::move(body)) {}
+
+protected:
+    void Event_Run() override { m_body(*this); }
+
+private:
+    std::function<void(TestThread &)> m_body;
+};
+
+std::shared_ptr<TestThread> startThread(std::function<void(TestThread &)> body)
+{
+    auto thread = std::make_shared<TestThread>(std::move(body));
+    thread->Run();
+    return thread;
+}
+
+bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Sets a flag when destroyed, to see a thread's stack unwind.
+struct UnwindProbe
+{
+    bool *destroyed;
+    ~UnwindProbe() { *destroyed = true; }
+};
+
+class ThreadTest : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        fw::KillAllThreads();
+        fw::SetTimeSlice(std::chrono::microseconds(0));
+        fw::SetUnhandledExceptionHook({});
+    }
+};
+
+TEST_F(ThreadTest, millionYields_withTimeSlice_finishQuickly)
+{
+    fw::SetTimeSlice(std::chrono::milliseconds(4));
+    bool done = false;
+    QElapsedTimer clock;
+    clock.start();
+    auto thread = startThread([&](TestThread &) {
+        for (int i = 0; i < 1000000; ++i)
+            fw::Yield();
+        done = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
+}
+
+TEST_F(ThreadTest, yield_onAnotherOsThread_whileAThreadRuns_doesNothing)
+{
+    bool seenFromOsThread = true;
+    auto thread = startThread([&](TestThread &) {
+        std::thread os([&] {
+            seenFromOsThread = fw::InThread();
+            fw::Yield(); // must not switch the fiber out from the wrong OS thread
+        });
+        os.join();
+    });
+    ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
+    EXPECT_FALSE(seenFromOsThread);
+}
+
+TEST_F(ThreadTest, twoThreads_interleaveAtEachYield)
+{
+    std::string log;
+    auto body = [&log](char name) {
+        return [&log, name](TestThread &) {
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_TRUE(fw::InThread());
+                log += name;
+                fw::Yield();
+            }
+        };
+    };
+    auto a = startThread(body('a'));
+    auto b = startThread(body('b'));
+    EXPECT_TRUE(log.empty()) << "Run must return before the thread starts";
+    ASSERT_TRUE(waitUntil([&] { return !a->isRunning() && !b->isRunning(); }));
+    EXPECT_EQ(log, "ababab");
+}
+
+TEST_F(ThreadTest, killFromOutside_unwindsAtNextResume)
+{
+    bool destroyed = false;
+    bool passedTheLoop = false;
+    int steps = 0;
+    auto thread = startThread([&](TestThread &) {
+        UnwindProbe probe{&destroyed};
+        for (;;) {
+            ++steps;
+            fw::Yield();
+        }
+        passedTheLoop = true; // NOLINT: reached only if the kill failed
+    });
+    ASSERT_TRUE(waitUntil([&] { return steps >= 3; }));
+    thread->Kill();
+    ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(passedTheLoop);
+}
+
+TEST_F(ThreadTest, killBySelf_endsTheThreadAtOnce)
+{
+    bool destroyed = false;
+    bool afterKill = false;
+    bool caughtAsStdException = false;
+    auto thread = startThread([&](TestThread &self) {
+        UnwindProbe probe{&destroyed};
+        try {
+            self.Kill();
+            afterKill = true;
+        } catch (const std::exception &) {
+            caughtAsStdException = true;
+        }
+        afterKill = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(afterKill);
+    EXPECT_FALSE(caughtAsStdException);
+}
+
+TEST_F(ThreadTest, killBeforeFirstResume_neverRunsTheBody)
+{
+    bool ran = false;
+    auto thread = startThread([&](TestThread &) { ran = true; });
+    thread->Kill();
+    ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
+    EXPECT_FALSE(ran);
+}
+
+TEST_F(ThreadTest, killAllThreads_unwindsSuspendedThreads)
+{
+    bool destroyed = false;
+    int steps = 0;
+    auto thread = startThread([&](TestThread &) {
+        UnwindProbe probe{&destroyed};
+        for (;;) {
+            ++steps;
+            fw::Yield();
+        }
+    });
+    ASSERT_TRUE(waitUntil([&] { return steps >= 2; }));
+    fw::KillAllThreads();
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(thread->isRunning());
+}
+
+TEST_F(ThreadTest, runningThread_isKeptAliveUntilItEnds)
+{
+    bool done = false;
+    std::weak_ptr<TestThread> weak;
+    {
+        auto thread = startThread([&](TestThread &) {
+            fw::Yield();
+            done = true;
+        });
+        weak = thread;
+    }
+    EXPECT_FALSE(weak.expired());
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    EXPECT_TRUE(waitUntil([&] { return weak.expired(); }));
+}
+
+TEST_F(ThreadTest, escapingException_reachesUnhandledService_andProgramGoesOn)
+{
+    int hookCalls = 0;
+    fw::SetUnhandledExceptionHook([&] { ++hookCalls; });
+    // The service shows a message: answer it.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    answer.start(10);
+
+    bool destroyed = false;
+    auto failing = startThread([&](TestThread &) {
+        UnwindProbe probe{&destroyed};
+        fw::Yield();
+        throw std::runtime_error("worker failed");
+    });
+    ASSERT_TRUE(waitUntil([&] { return hookCalls == 1; }));
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(failing->isRunning());
+
+    bool laterRan = false;
+    auto later = startThread([&](TestThread &) { laterRan = true; });
+    EXPECT_TRUE(waitUntil([&] { return laterRan; }));
+}
+
+TEST_F(ThreadTest, modalDialogInThread_othersKeepRunning_andNestedYieldDoesNothing)
+{
+    int otherSteps = 0;
+    bool stopOther = false;
+    std::string log;
+    int stepsWhileOpen = -1;
+    bool inThreadFromHandler = true;
+    int dialogResult = -1;
+
+    auto other = startThread([&](TestThread &) {
+        while (!stopOther) {
+            ++otherSteps;
+            log += 'b';
+            fw::Yield();
+        }
+    });
+    auto asking = startThread([&](TestThread &) {
+        QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("続けますか？"),
+                        QMessageBox::Yes | QMessageBox::No);
+        const int before = otherSteps;
+        QTimer probe;
+        probe.setSingleShot(true);
+        // A handler running in the dialog's nested loop, on this thread's stack.
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            inThreadFromHandler = fw::InThread();
+            log += '[';
+            fw::Yield();
+            log += ']';
+        });
+        probe.start(30);
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (otherSteps < before + 5 || log.find(']') == std::string::npos)
+                return;
+            if (auto *modal = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                stepsWhileOpen = otherSteps - before;
+                modal->button(QMessageBox::Yes)->click();
+            }
+        });
+        answer.start(5);
+        dialogResult = box.exec();
+        stopOther = true;
+    });
+
+    ASSERT_TRUE(waitUntil([&] { return !asking->isRunning() && !other->isRunning(); }));
+    EXPECT_EQ(dialogResult, QMessageBox::Yes);
+    EXPECT_GE(stepsWhileOpen, 5);
+    EXPECT_FALSE(inThreadFromHandler);
+    EXPECT_NE(log.find("[]"), std::string::npos) << log;
+}
+
+} // namespace

@@ -1,0 +1,7 @@
+#include "util/debugconsolemodule.h"
+
+namespace DebugConsoleModule {
+
+void TRACE(const fw::String & /*text*/) {}
+
+} // namespace DebugConsoleModule

@@ -1,0 +1,95 @@
+#include "util/globals.h"
+
+#include "framework/streams.h"
+#include "framework/thread.h"
+
+#include <algorithm>
+
+namespace Globals {
+
+namespace {
+
+// PkgInfo holds 8 bytes; a first line longer than this is not one.
+constexpr qint64 kPkgInfoReadLimit = 64;
+constexpr qsizetype kTypeCreatorLength = 8;
+// Info.plist files of applications are a few KiB; a larger file is not read.
+constexpr qint64 kInfoPlistLimit = 1024 * 1024;
+
+fw::FolderItem packageFile(const fw::FolderItem &item, const fw::String &name)
+{
+    // Asked for as "contents": the child lookup finds the package's "Contents".
+    return item.Child("contents").Child(name);
+}
+
+} // namespace
+
+void gExtractBodyAndExtn(const fw::String &name, fw::String &body, fw::String &extension)
+{
+    const int fields = fw::CountFields(name, ".");
+    if (fields <= 1) {
+        body = name;
+        return;
+    }
+    extension = fw::NthField(name, ".", fields);
+    body = fw::String();
+    for (int i = 1; i <= fields - 2; ++i) {
+        body += fw::NthField(name, ".", i) + ".";
+        fw::Yield();
+    }
+    body += fw::NthField(name, ".", fields - 1);
+}
+
+fw::String gExtractExtn(const fw::String &name)
+{
+    fw::String body;
+    fw::String extension;
+    gExtractBodyAndExtn(name, body, extension);
+    return extension;
+}
+
+bool gAppPackage(const fw::FolderItem &item)
+{
+    return gExtractExtn(item.Name()) == "app" && item.MacType() == "fold";
+}
+
+fw::String gGetTypeCre(const fw::FolderItem &item)
+{
+    if (!gAppPackage(item))
+        return item.MacType() + item.MacCreator();
+    const fw::FolderItem pkgInfo = packageFile(item, "PkgInfo");
+    if (pkgInfo.isNil() || !pkgInfo.Exists())
+        return {};
+    const auto stream = pkgInfo.OpenAsTextFile();
+    if (!stream)
+        return {};
+    QByteArray line = stream->ReadAll(kPkgInfoReadLimit).bytes();
+    const auto lineEnd =
+        std::find_if(line.cbegin(), line.cend(), [](char c) { return c == '\n' || c == '\r'; });
+    line.truncate(lineEnd - line.cbegin());
+    // A truncated or overlong first line is no code; the bytes are Mac Roman codes, kept as 8 characters.
+    if (line.size() != kTypeCreatorLength)
+        return {};
+    return fw::String(QString::fromLatin1(line));
+}
+
+bool gGetTypeFileInfo(const fw::FolderItem &item)
+{
+    const fw::FolderItem plist = packageFile(item, "Info.plist");
+    if (plist.isNil() || !plist.Exists())
+        return false;
+    const auto stream = plist.OpenAsTextFile();
+    if (!stream)
+        return false;
+    const fw::String text = stream->ReadAll(kInfoPlistLimit + 1);
+    if (text.bytes().size() > kInfoPlistLimit)
+        return false;
+    return fw::InStrB(0, text, "Velloran Software") > 0;
+}
+
+fw::String gDateTime(const fw::Date &date)
+{
+    return date.AbbreviatedDate() + " " + fw::Format(date.Hour(), "00") + ":" +
+           fw::Format(date.Minute(), "00") + ":" + fw::Format(date.Second(), "00");
+}
+
+} // namespace Globals
