@@ -63,6 +63,15 @@ void Application::Quit()
     QCoreApplication::quit();
 }
 
+void RunMain(const std::function<void()> &steps)
+{
+    try {
+        steps();
+    } catch (...) { // NOLINT: whatever escapes the main steps goes to the service
+        RuntimeUnhandledException(std::current_exception());
+    }
+}
+
 void RuntimeInit(int &argc, char **argv)
 {
     g_qtApp = std::make_unique<QApplication>(argc, argv);

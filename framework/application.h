@@ -47,6 +47,10 @@ private:
     QHash<QString, std::function<bool()>> m_menuHandlers;
 };
 
+// Runs the program's main steps; an exception that escapes them goes to the unhandled-exception
+// service, and the program then goes on to its teardown.
+void RunMain(const std::function<void()> &steps);
+
 // Initialises the framework with the process's arguments (creates the Qt application object).
 void RuntimeInit(int &argc, char **argv);
 void RuntimeRegisterAppObject(Application *app);

@@ -224,7 +224,8 @@ public:
             if (mouse && data.folder) {
                 const auto *click = static_cast<QMouseEvent *>(event);
                 if (arrowRect(option.rect, data.depth).contains(click->position().toPoint())) {
-                    if (event->type() == QEvent::MouseButtonRelease && click->button() == Qt::LeftButton)
+                    if (event->type() == QEvent::MouseButtonRelease && click->button() == Qt::LeftButton &&
+                        m_list->m_userExpansion)
                         m_list->setExpanded(index.row(), !data.expanded);
                     return true;
                 }
@@ -261,7 +262,8 @@ protected:
         const int row = m_list->ListIndex();
         if (row >= 0 && (event->key() == Qt::Key_Right || event->key() == Qt::Key_Left) &&
             m_list->m_model->rowAt(row).folder) {
-            m_list->setExpanded(row, event->key() == Qt::Key_Right);
+            if (m_list->m_userExpansion)
+                m_list->setExpanded(row, event->key() == Qt::Key_Right);
             return;
         }
         QTreeView::keyPressEvent(event);

@@ -60,6 +60,10 @@ public:
     bool Expanded(int row) const;
     void setExpanded(int row, bool expanded);
 
+    // Whether the user may expand and collapse rows (code always may).
+    bool UserExpansionEnabled() const { return m_userExpansion; }
+    void setUserExpansionEnabled(bool enabled) { m_userExpansion = enabled; }
+
     // Removes every row; raises Change when a row was selected.
     void DeleteAllRows();
 
@@ -96,6 +100,7 @@ private:
     int m_lastIndex = -1;
     int m_listIndex = -1;
     bool m_showingSelection = false;
+    bool m_userExpansion = true;
     // ExpandRow events in progress, innermost last; a thread's expansion may wait at a yield while the
     // user expands another row.
     std::vector<Expansion *> m_expansions;

@@ -1,9 +1,11 @@
 #include "ui/window1.h"
 
 #include "app/menubar1.h"
+#include "framework/application.h"
 #include "framework/listbox.h"
 #include "framework/progresswheel.h"
 #include "framework/statictext.h"
+#include "framework/thread.h"
 #include "ui/toolbar1.h"
 
 #include <memory>
@@ -42,6 +44,13 @@ Window1::Window1()
 {
     Layout();
     CreateControls();
+    // An error that ends a worker leaves the window as it is between runs, usable.
+    fw::SetUnhandledExceptionHook([this] { setIdle(); });
+}
+
+Window1::~Window1()
+{
+    fw::SetUnhandledExceptionHook({});
 }
 
 void Window1::Layout()
@@ -78,6 +87,7 @@ void Window1::_CreateControls0()
         toolbar->setName("Toolbar11");
         addControl(std::move(toolbar));
         auto &bar = control<Toolbar1>("Toolbar11");
+        bar.Action = [this](fw::ToolItem &item) { Toolbar11_Action(item); };
         bar.Open = [this] { Toolbar11_Open(); };
     }
     {
@@ -93,6 +103,12 @@ void Window1::_CreateControls0()
         listbox.setColumnWidths("");
         listbox.setVisible(true);
         listbox.setEnabled(true);
+        listbox.ExpandRow = [this](int row) { Listbox1_ExpandRow(row); };
+        listbox.CellBackgroundPaint = [this](fw::Graphics &g, int row, int column) {
+            return Listbox1_CellBackgroundPaint(g, row, column);
+        };
+        listbox.CellAction = [this](int row, int column) { Listbox1_CellAction(row, column); };
+        listbox.Change = [this] { Listbox1_Change(); };
     }
     {
         auto wheel = std::make_unique<fw::ProgressWheel>();
@@ -136,6 +152,26 @@ void Window1::Toolbar11_Open()
 void Window1::Event_Open()
 {
     InitApp();
+}
+
+void Window1::closeEvent(QCloseEvent *event)
+{
+    // A worker still running writes into this window: end it before the window goes.
+    fw::KillAllThreads();
+    fw::Window::closeEvent(event);
+}
+
+void Window1::setIdle()
+{
+    control<fw::StaticText>("StaticText1").setVisible(false);
+    control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    auto &bar = control<Toolbar1>("Toolbar11");
+    bar.ToolItem1->setEnabled(true);
+    bar.ToolItem4->setEnabled(pCountFind == 0);
+    bar.ToolItem6->setEnabled(true);
+    bar.ToolItem5->setEnabled(false);
+    bar.ToolItem9->setEnabled(true);
+    control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
 }
 
 void Window1::InitApp()

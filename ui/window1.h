@@ -1,10 +1,14 @@
 #pragma once
 
-#include "framework/dictionary.h"
+#include "framework/picture.h"
 #include "framework/window.h"
+#include "ui/founditems.h"
 
 #include <cstdint>
-#include <vector>
+
+namespace fw {
+class ToolItem;
+}
 
 // The main window: the toolbar, the six-column list of found pieces, the progress wheel and the
 // status text along the bottom, and the state that the window shares with the worker threads.
@@ -17,11 +21,12 @@ public:
     static void release();
 
     Window1();
+    ~Window1() override;
 
     // Stop request for the collection thread.
     bool pStopThread2 = false;
     // The found-item registry: {"item": FolderItem, "kind": kind code} per piece found.
-    std::vector<fw::Dictionary> pFI;
+    FoundItems pFI;
     // Stop request for the trash thread.
     bool pStopThread1 = false;
     // 1 from the start of a collection, 0 after the list is cleared.
@@ -29,13 +34,35 @@ public:
     // Searches since the last collection or clearing.
     int32_t pCountFind = 0;
 
+    // Registers a found piece unless its absolute path is registered already; its index either way.
+    int32_t AddFIlist(const fw::FolderItem &f, const fw::String &kind);
+    // The 16 x 16 row icon of an item.
+    fw::PicturePtr MakeListFolIcon(const fw::FolderItem &f);
+    // Asks, then empties the list and the registry.
+    void ClearListBox();
+
 protected:
     void Event_Open() override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void Layout();
     void CreateControls();
     void _CreateControls0();
+    void Toolbar11_Action(fw::ToolItem &item);
     void Toolbar11_Open();
+    void Listbox1_ExpandRow(int row);
+    bool Listbox1_CellBackgroundPaint(fw::Graphics &g, int row, int column);
+    void Listbox1_CellAction(int row, int column);
+    void Listbox1_Change();
     void InitApp();
+    void GetItem(const fw::String &mode);
+    void ExpRow(int row);
+    void DeleteItem();
+    void RevealFile();
+
+    // The toolbar while a worker runs: only Stop is on among the items that start or clear.
+    void setRunning();
+    // The window as it is between runs, after a worker ended without restoring it.
+    void setIdle();
 };

@@ -1,0 +1,112 @@
+// The list's rows: the found-item registry, group rows expanding into their pieces, ticks passed
+// from a group row to its pieces, the tint of even rows, row icons.
+#include "framework/icons.h"
+#include "framework/listbox.h"
+#include "framework/thread.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+#include "util/globals.h"
+
+using fw::String;
+
+namespace {
+
+String kindCaption(const String &kind)
+{
+    if (kind == "AD")
+        return "アプリケーション（フォルダ）";
+    if (kind == "A")
+        return "アプリケーション（単体）";
+    if (kind == "P")
+        return "初期設定フォルダ";
+    if (kind == "PL")
+        return "plist";
+    if (kind == "AS")
+        return "App. Supportフォルダ";
+    if (kind == "DD")
+        return "書類";
+    return {};
+}
+
+} // namespace
+
+int32_t Window1::AddFIlist(const fw::FolderItem &f, const String &kind)
+{
+    // The first entry of a path keeps its index and its kind, as a scan in registry order would.
+    if (!pFI.empty())
+        fw::Yield();
+    const int32_t existing = pFI.indexOf(f.AbsolutePath());
+    if (existing >= 0)
+        return existing;
+    return pFI.append(f, kind);
+}
+
+void Window1::Listbox1_ExpandRow(int row)
+{
+    ExpRow(row);
+}
+
+void Window1::ExpRow(int row)
+{
+    fw::Listbox &list = control<fw::Listbox>("Listbox1");
+    const String indexes = list.Cell(row, 5);
+    const int fields = fw::CountFields(indexes, ":");
+    for (int i = 1; i <= fields - 1; ++i) {
+        const int32_t index = fw::ToInt32(fw::Val(fw::NthField(indexes, ":", i)));
+        if (index < 0 || index >= pFI.size())
+            continue;
+        const fw::Dictionary found = pFI[index];
+        const fw::FolderItem f = found.Value("item").FolderItemValue();
+        const String kind = found.Value("kind").StringValue();
+        list.AddRow(f.Name());
+        const int child = list.LastIndex();
+        list.setRowPicture(child, MakeListFolIcon(f));
+        list.setCellType(child, 0, fw::Listbox::TypeCheckBox);
+        list.setCellCheck(child, 0, true);
+        list.setCell(child, 1, Globals::gDateTime(f.ModificationDate()));
+        list.setCell(child, 4, kind);
+        list.setCell(child, 5, fw::Str(int64_t{index}));
+        list.setCell(child, 2, kindCaption(kind));
+        fw::Yield();
+    }
+}
+
+void Window1::Listbox1_CellAction(int row, int /*column*/)
+{
+    fw::Listbox &list = control<fw::Listbox>("Listbox1");
+    if (!list.Cell(row, 1).isEmpty())
+        return;
+    for (int r = row + 1; r < list.ListCount() && !list.Cell(r, 1).isEmpty(); ++r) {
+        list.setCellCheck(r, 0, list.CellCheck(row, 0));
+        fw::Yield();
+    }
+}
+
+bool Window1::Listbox1_CellBackgroundPaint(fw::Graphics &g, int row, int /*column*/)
+{
+    if (row % 2 == 0) {
+        const fw::Listbox &list = control<fw::Listbox>("Listbox1");
+        g.setForeColor(QColor(237, 243, 254));
+        g.FillRect(0, 0, list.Width(), list.Height());
+    }
+    return false;
+}
+
+void Window1::Listbox1_Change()
+{
+    const fw::Listbox &list = control<fw::Listbox>("Listbox1");
+    fw::ToolButton &showInFinder = *control<Toolbar1>("Toolbar11").ToolItem8;
+    showInFinder.setEnabled(false);
+    if (list.ListIndex() >= 0 && list.Cell(list.ListIndex(), 4) == "DFS")
+        showInFinder.setEnabled(true);
+}
+
+fw::PicturePtr Window1::MakeListFolIcon(const fw::FolderItem &f)
+{
+    const fw::PicturePtr image = fw::GetIconFromFile(f, 5);
+    const fw::PicturePtr mask = fw::GetIconFromFile(f, 13);
+    fw::PicturePtr icon = fw::NewPicture(16, 16, 32);
+    icon->Graphics().DrawPicture(image, 0, 0);
+    icon->Mask(true)->Graphics().DrawPicture(mask, 0, 0);
+    return icon;
+}

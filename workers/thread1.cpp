@@ -1,0 +1,88 @@
+#include "workers/thread1.h"
+
+#include "framework/application.h"
+#include "framework/listbox.h"
+#include "framework/progresswheel.h"
+#include "framework/scripts.h"
+#include "framework/statictext.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+#include "util/debugconsolemodule.h"
+#include "workers/finderscripts.h"
+
+using fw::String;
+
+void Thread1::Event_Run()
+{
+    auto &status = pWin1->control<fw::StaticText>("StaticText1");
+    auto &wheel = pWin1->control<fw::ProgressWheel>("ProgressWheel1");
+    status.setVisible(true);
+    wheel.setVisible(true);
+    status.setText("ゴミ箱に移動中...");
+    DeleteItem();
+    status.setVisible(false);
+    wheel.setVisible(false);
+    restoreToolbar();
+    reportFailures();
+}
+
+void Thread1::DeleteItem()
+{
+    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    const int count = list.ListCount();
+    for (int row = 0; row < count; ++row) {
+        if (pWin1->pStopThread1)
+            KillMyself();
+        // Rows collapsed while the walk ran leave the list shorter than it was at the start.
+        if (row >= list.ListCount())
+            break;
+        if (list.CellCheck(row, 0) && !list.Cell(row, 2).isEmpty()) {
+            const int32_t index = fw::ToInt32(fw::Val(list.Cell(row, 5)));
+            if (index >= 0 && index < pWin1->pFI.size()) {
+                const fw::FolderItem f = pWin1->pFI[index].Value("item").FolderItemValue();
+                DebugConsoleModule::TRACE(f.AbsolutePath());
+                if (f.Exists()) {
+                    const String kind = list.Cell(row, 4);
+                    const std::vector<fw::Variant> args{fw::Variant(f.AbsolutePath())};
+                    if (kind == "AD" || kind == "P" || kind == "AS" || kind == "DD")
+                        deleteFolder(args);
+                    else if (kind == "A" || kind == "PL")
+                        deleteFile(args);
+                }
+            }
+        }
+        fw::Yield();
+    }
+}
+
+void Thread1::KillMyself()
+{
+    pWin1->control<fw::StaticText>("StaticText1").setText("処理が中止されました。");
+    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    restoreToolbar();
+    reportFailures();
+    Kill();
+    std::abort(); // Kill on the thread itself does not return
+}
+
+void Thread1::restoreToolbar()
+{
+    Toolbar1 &toolbar = pWin1->control<Toolbar1>("Toolbar11");
+    toolbar.ToolItem1->setEnabled(true);
+    toolbar.ToolItem4->setEnabled(true);
+    toolbar.ToolItem6->setEnabled(true);
+    toolbar.ToolItem5->setEnabled(false);
+    toolbar.ToolItem9->setEnabled(true);
+}
+
+// A piece that could not be moved stays where it is; the user is told which and why, once.
+void Thread1::reportFailures()
+{
+    const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
+    if (failures.empty())
+        return;
+    String text = "次の項目はゴミ箱に移動できず、元の場所に残っています。";
+    for (const fw::ScriptFailure &failure : failures)
+        text += String("\n") + failure.path + "（" + failure.reason + "）";
+    fw::MsgBox(text);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "framework/thread.h"
+
+class Window1;
+
+// The trash thread: moves the pieces of the ticked child rows to the Trash, one row after the other.
+// One object per run.
+class Thread1 : public fw::Thread
+{
+public:
+    Window1 *pWin1 = nullptr;
+
+protected:
+    void Event_Run() override;
+
+private:
+    void DeleteItem();
+    [[noreturn]] void KillMyself();
+    void restoreToolbar();
+    void reportFailures();
+};

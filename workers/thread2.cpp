@@ -1,0 +1,394 @@
+#include "workers/thread2.h"
+
+#include "catalogue/catalogue.h"
+#include "framework/folderdialogs.h"
+#include "framework/listbox.h"
+#include "framework/progresswheel.h"
+#include "framework/specialfolder.h"
+#include "framework/statictext.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+#include "util/cautiondialog.h"
+#include "util/debugconsolemodule.h"
+#include "util/globals.h"
+
+using fw::FolderItem;
+using fw::String;
+
+namespace {
+
+// A catalogue value as text; a key the row lacks reads as the empty text, which matches nothing.
+String rowText(const fw::Dictionary &row, const String &key)
+{
+    return row.HasKey(key) ? row.Value(key).StringValue() : String();
+}
+
+String numbered(const char *stem, int32_t number)
+{
+    return String(stem) + fw::Str(int64_t{number});
+}
+
+} // namespace
+
+void Thread2::Event_Run()
+{
+    if (pMode == "GetItem")
+        GetItem();
+    else if (pMode == "FindItem")
+        FindItem();
+    ResetMainWinInfo(pMode);
+}
+
+void Thread2::GetItem()
+{
+    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    list.DeleteAllRows();
+    pWin1->pFI.clear();
+    pWin1->pCountGet = 1;
+    pWin1->pCountFind = 0;
+    ShowProgress("GetItem");
+    // The expansion below counts on the rows staying where they are: the user expands nothing
+    // while the collection runs.
+    list.setUserExpansionEnabled(false);
+    GetItem2();
+    const int count = list.ListCount();
+    for (int row = count - 1; row >= 0; --row) {
+        list.setExpanded(row, true);
+        fw::Yield();
+    }
+}
+
+void Thread2::ShowProgress(const String &mode)
+{
+    auto &status = pWin1->control<fw::StaticText>("StaticText1");
+    status.setVisible(true);
+    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(true);
+    if (mode == "GetItem")
+        status.setText("取得中...");
+    else
+        status.setText("取得中...（検索範囲によっては数分かかる場合があります。）");
+}
+
+void Thread2::ResetMainWinInfo(const String &mode)
+{
+    auto &status = pWin1->control<fw::StaticText>("StaticText1");
+    if (mode == "killGet" || mode == "killFind")
+        status.setText("処理が中止されました。");
+    else
+        status.setVisible(false);
+    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    auto &toolbar = pWin1->control<Toolbar1>("Toolbar11");
+    toolbar.ToolItem1->setEnabled(true);
+    toolbar.ToolItem4->setEnabled(mode == "GetItem" || mode == "killGet");
+    toolbar.ToolItem6->setEnabled(true);
+    toolbar.ToolItem5->setEnabled(false);
+    toolbar.ToolItem9->setEnabled(true);
+    pWin1->control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
+}
+
+void Thread2::KillMyself(const String &stopMode)
+{
+    pWin1->control<fw::StaticText>("StaticText1").setText("処理が中止されました。");
+    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    ResetMainWinInfo(stopMode);
+    Kill();
+    std::abort(); // Kill on the thread itself does not return
+}
+
+void Thread2::GetItem2()
+{
+    for (size_t index = 0; index < Globals::gItem.size(); ++index) {
+        const fw::Dictionary &row = Globals::gItem[index];
+        String list;
+        const int32_t count = fw::ToInt32(fw::Val(rowText(row, "appCount")));
+        // A count larger than the applications the row names stops at the first one it lacks.
+        for (int32_t app = 1; app <= count; ++app) {
+            const String nameKey = numbered("appName", app);
+            const String typeKey = numbered("appType", app);
+            if (!row.HasKey(nameKey) && !row.HasKey(typeKey))
+                break;
+            list = GetItemApp(list, rowText(row, nameKey), rowText(row, typeKey));
+            fw::Yield();
+        }
+        list = GetItemPref(list, rowText(row, "prefName"));
+        list = GetItemPlist(list, rowText(row, "plistNam"));
+        list = GetItemAS(list, rowText(row, "apSpName"));
+        if (row.HasKey("docType1"))
+            list = GetItemDoc(list, rowText(row, "docType1"));
+        SetItem(list, rowText(row, "appLabel"));
+        fw::Yield();
+    }
+}
+
+void Thread2::SetItem(const String &list, const String &label)
+{
+    if (list.isEmpty())
+        return;
+    fw::Listbox &listbox = pWin1->control<fw::Listbox>("Listbox1");
+    listbox.AddFolder(label);
+    const int row = listbox.LastIndex();
+    listbox.setCellType(row, 0, fw::Listbox::TypeCheckBox);
+    listbox.setCellCheck(row, 0, true);
+    listbox.setCell(row, 5, list);
+}
+
+String Thread2::registerPiece(const String &list, const FolderItem &item, const String &kind)
+{
+    if (fw::SpecialFolder::IsProtected(item))
+        return list;
+    return list + fw::Str(int64_t{pWin1->AddFIlist(item, kind)}) + ":";
+}
+
+FolderItem Thread2::FolderApp()
+{
+    return fw::SpecialFolder::Applications();
+}
+
+String Thread2::GetItemApp(const String &list, const String &appName, const String &appType)
+{
+    return GetItemApp2(FolderApp(), list, appName, appType);
+}
+
+String Thread2::GetItemApp2(const FolderItem &folder, const String &list, const String &appName,
+                            const String &appType)
+{
+    String result = list;
+    for (int i = 1; i <= folder.Count(); ++i) {
+        if (pWin1->pStopThread2)
+            KillMyself("killGet");
+        const FolderItem item = folder.Item(i);
+        if (!item.isNil() && item.Exists() && item.Visible() && fw::LeftB(item.Name(), 1) != "."
+            && item.Directory() && !Globals::gAppPackage(item) && MatchApp(item, appName, appType))
+            result = GetItemApp3(result, item);
+        fw::Yield();
+    }
+    return result;
+}
+
+bool Thread2::MatchApp(const FolderItem &item, const String &appName, const String &appType)
+{
+    // An empty code would accept every package without PkgInfo and every file without a type.
+    if (appType.isEmpty())
+        return false;
+    if (appType == "APPL----")
+        return MatchAppFN(item, appName);
+    if (factsOf(item).package)
+        return MatchAppF(item, appType);
+    if (item.Directory())
+        return MatchAppD(item, appType);
+    return false;
+}
+
+bool Thread2::MatchAppF(const FolderItem &item, const String &appType)
+{
+    if (typeCreOf(item) == appType) {
+        DebugConsoleModule::TRACE(String("MatchAppF(YES) ") + item.Name());
+        return true;
+    }
+    DebugConsoleModule::TRACE(String("MatchAppF(NO) ") + item.Name());
+    return false;
+}
+
+bool Thread2::MatchAppD(const FolderItem &item, const String &appType)
+{
+    for (int i = 1; i <= item.Count(); ++i) {
+        const FolderItem child = item.Item(i);
+        if (!child.isNil() && child.Exists()
+            && (Globals::gAppPackage(child) || child.MacType() == "APPL")
+            && Globals::gGetTypeCre(child) == appType)
+            return true;
+        fw::Yield();
+    }
+    return false;
+}
+
+bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)
+{
+    return fw::InStr(0, item.Name(), appName) > 0 && Globals::gGetTypeFileInfo(item);
+}
+
+String Thread2::GetItemApp3(const String &list, const FolderItem &item)
+{
+    return registerPiece(list, item, Globals::gExtractExtn(item.Name()) == "app" ? "A" : "AD");
+}
+
+FolderItem Thread2::FolderPref()
+{
+    return fw::SpecialFolder::Preferences();
+}
+
+FolderItem Thread2::FolderAS()
+{
+    return fw::SpecialFolder::ApplicationData();
+}
+
+String Thread2::GetItemPref(const String &list, const String &prefName)
+{
+    if (pWin1->pStopThread2)
+        KillMyself("killGet");
+    const FolderItem folder = FolderPref().Child(prefName);
+    if (!folder.isNil() && folder.Exists())
+        return registerPiece(list, folder, "P");
+    return list;
+}
+
+String Thread2::GetItemAS(const String &list, const String &apSpName)
+{
+    if (pWin1->pStopThread2)
+        KillMyself("killGet");
+    const FolderItem folder = FolderAS().Child(apSpName);
+    if (!folder.isNil() && folder.Exists())
+        return registerPiece(list, folder, "AS");
+    return list;
+}
+
+String Thread2::GetItemPlist(const String &list, const String &plistNam)
+{
+    if (pWin1->pStopThread2)
+        KillMyself("killGet");
+    String result = list;
+    const FolderItem prefs = FolderPref();
+    for (int i = 1; i <= prefs.Count(); ++i) {
+        const FolderItem item = prefs.Item(i);
+        if (!item.isNil()) {
+            const String name = item.Name();
+            const bool candidate = fw::InStr(0, name, plistNam) > 0 && fw::InStr(0, name, "plist") > 0;
+            const bool excluded = plistNam == "Quillary" && fw::InStr(0, name, "Quillary") > 0
+                && fw::InStr(0, name, "Dorven") > 0;
+            if (candidate && !excluded)
+                result = registerPiece(result, item, "PL");
+        }
+        fw::Yield();
+    }
+    return result;
+}
+
+const Thread2::ItemFacts &Thread2::factsOf(const FolderItem &item)
+{
+    if (m_facts.item.isNil() || !(m_facts.item == item)) {
+        m_facts = ItemFacts();
+        m_facts.item = item;
+        m_facts.extension = Globals::gExtractExtn(item.Name());
+        m_facts.package = m_facts.extension == "app" && item.MacType() == "fold";
+    }
+    return m_facts;
+}
+
+const String &Thread2::typeCreOf(const FolderItem &item)
+{
+    factsOf(item);
+    if (!m_facts.typeCreRead) {
+        m_facts.typeCre = Globals::gGetTypeCre(item);
+        m_facts.typeCreRead = true;
+    }
+    return m_facts.typeCre;
+}
+
+void Thread2::FindItem()
+{
+    if (pWin1->pCountGet != 0 && pWin1->pCountFind == 0
+        && Globals::gCautionDlg(pWin1, true, 2, "", "キャンセル", "",
+                                "本処理を実行すると、自動取得リストはクリアされます。続けますか？", "")
+            == 1)
+        return;
+    fw::SelectFolderDialog dialog;
+    dialog.PromptText = "検索を開始するフォルダを指定して下さい。";
+    dialog.InitialDirectory = fw::SpecialFolder::Documents();
+    const FolderItem folder = dialog.ShowModalWithin(pWin1);
+    if (folder.isNil())
+        return;
+    if (pWin1->pCountFind == 0) {
+        pWin1->control<fw::Listbox>("Listbox1").DeleteAllRows();
+        pWin1->pFI.clear();
+    }
+    ++pWin1->pCountFind;
+    ShowProgress("FindItem");
+    FindItem2(folder);
+}
+
+void Thread2::FindItem2(const FolderItem &folder)
+{
+    for (int i = 1; i <= folder.Count(); ++i) {
+        if (pWin1->pStopThread2)
+            KillMyself("killFind");
+        const FolderItem child = folder.Item(i);
+        if (!child.isNil() && child.Exists() && child.Visible() && fw::LeftB(child.Name(), 1) != "."
+            && !FindItem5(child)) {
+            // Links to folders are no directories, so a cycle of links can't make the walk recurse.
+            if (child.Directory() && !factsOf(child).package) {
+                FindItem2(child);
+            } else {
+                FindItem3(child);
+                FindItem4(child);
+            }
+        }
+        fw::Yield();
+    }
+}
+
+bool Thread2::findInCatalogue(const FolderItem &item, const char *countKey, const char *typeKey,
+                              const TypeTest &test, const String &caption)
+{
+    for (size_t index = 0; index < Globals::gItem.size(); ++index) {
+        const fw::Dictionary &row = Globals::gItem[index];
+        // A row that lacks what the search reads takes part in no test.
+        if (!row.HasKey(countKey) || !row.HasKey("appLabel"))
+            continue;
+        const int32_t count = fw::ToInt32(fw::Val(row.Value(countKey).StringValue()));
+        for (int32_t number = 1; number <= count; ++number) {
+            const String key = numbered(typeKey, number);
+            if (!row.HasKey(key))
+                break;
+            if (test(row, number, row.Value(key).StringValue())) {
+                addSearchRow(item, row.Value("appLabel").StringValue(), caption);
+                return true;
+            }
+            fw::Yield();
+        }
+        fw::Yield();
+    }
+    return false;
+}
+
+void Thread2::FindItem3(const FolderItem &item)
+{
+    findInCatalogue(
+        item, "appCount", "appType",
+        [&](const fw::Dictionary &row, int32_t number, const String &type) {
+            return MatchApp(item, rowText(row, numbered("appName", number)), type);
+        },
+        "（アプリ）");
+}
+
+void Thread2::FindItem4(const FolderItem &item)
+{
+    findInCatalogue(
+        item, "docCount", "docType",
+        [&](const fw::Dictionary &, int32_t, const String &type) {
+            // An empty type would take every item without a type and creator for a document.
+            return !type.isEmpty() && typeCreOf(item) == type;
+        },
+        "（書類）");
+}
+
+bool Thread2::FindItem5(const FolderItem &item)
+{
+    return findInCatalogue(
+        item, "docCount", "docType",
+        [&](const fw::Dictionary &, int32_t, const String &type) {
+            return fw::LeftB(type, 1) == "." && String(".") + factsOf(item).extension == type;
+        },
+        "（書類）");
+}
+
+void Thread2::addSearchRow(const FolderItem &item, const String &label, const String &caption)
+{
+    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    list.AddRow(item.Name());
+    const int row = list.LastIndex();
+    list.setRowPicture(row, pWin1->MakeListFolIcon(item));
+    list.setCell(row, 1, Globals::gDateTime(item.ModificationDate()));
+    list.setCell(row, 2, label + caption);
+    list.setCell(row, 4, "DFS");
+    list.setCell(row, 5, item.AbsolutePath());
+}

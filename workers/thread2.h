@@ -1,0 +1,87 @@
+#pragma once
+
+#include "framework/folderitem.h"
+#include "framework/string.h"
+#include "framework/thread.h"
+
+#include <functional>
+
+class Window1;
+namespace fw {
+class Dictionary;
+}
+
+// The collection thread: the automatic collection of every catalogued product's pieces ("GetItem")
+// and the search of a folder that the user chooses ("FindItem"). One object per run.
+class Thread2 : public fw::Thread
+{
+public:
+    Window1 *pWin1 = nullptr;
+    fw::String pMode;
+
+    void ResetMainWinInfo(const fw::String &mode);
+
+protected:
+    void Event_Run() override;
+
+private:
+    fw::String GetItemApp(const fw::String &list, const fw::String &appName, const fw::String &appType);
+    fw::String GetItemAS(const fw::String &list, const fw::String &apSpName);
+    void SetItem(const fw::String &list, const fw::String &label);
+    fw::String GetItemPref(const fw::String &list, const fw::String &prefName);
+    fw::FolderItem FolderAS();
+    fw::FolderItem FolderPref();
+    fw::String GetItemPlist(const fw::String &list, const fw::String &plistNam);
+    void GetItem();
+    [[noreturn]] void KillMyself(const fw::String &stopMode);
+    fw::String GetItemApp3(const fw::String &list, const fw::FolderItem &item);
+    fw::FolderItem FolderApp();
+    fw::String GetItemApp2(const fw::FolderItem &folder, const fw::String &list, const fw::String &appName,
+                           const fw::String &appType);
+    bool MatchApp(const fw::FolderItem &item, const fw::String &appName, const fw::String &appType);
+    bool MatchAppF(const fw::FolderItem &item, const fw::String &appType);
+    bool MatchAppD(const fw::FolderItem &item, const fw::String &appType);
+    bool MatchAppFN(const fw::FolderItem &item, const fw::String &appName);
+    void FindItem();
+    void FindItem2(const fw::FolderItem &folder);
+    void FindItem3(const fw::FolderItem &item);
+    void FindItem4(const fw::FolderItem &item);
+    void ShowProgress(const fw::String &mode);
+    void GetItem2();
+    bool FindItem5(const fw::FolderItem &item);
+    fw::String GetItemDoc(const fw::String &L, const fw::String &docType1);
+    fw::String GetItemDocDTessolin(const fw::String &L);
+    fw::FolderItem GetItemDocDTessolin2(const fw::FolderItem &prefsFolder);
+    fw::String GetItemDocDOmbrisk(const fw::String &L);
+    fw::FolderItem GetItemDocDOmbrisk2(const fw::FolderItem &prefsFolder);
+    fw::String GetItemDocDQuillary(const fw::String &L);
+    fw::FolderItem GetItemDocDQuillary2(const fw::FolderItem &prefsFolder);
+
+    // Registers a found piece and appends its index to the product's list; a protected location
+    // (the home folder, a special folder, a volume, ...) is never taken for a piece.
+    fw::String registerPiece(const fw::String &list, const fw::FolderItem &item, const fw::String &kind);
+
+    // What the matchers ask of an item, worked out once per item: the folder search compares one
+    // item with every type of every product.
+    struct ItemFacts
+    {
+        fw::FolderItem item;
+        fw::String extension;
+        bool package = false;
+        bool typeCreRead = false;
+        fw::String typeCre;
+    };
+    const ItemFacts &factsOf(const fw::FolderItem &item);
+    const fw::String &typeCreOf(const fw::FolderItem &item);
+    ItemFacts m_facts;
+
+    // The search's matchers share one walk over the catalogue: the first row and, within it, the
+    // lowest number whose type passes the test gives the item its one row.
+    using TypeTest = std::function<bool(const fw::Dictionary &row, int32_t number, const fw::String &type)>;
+    bool findInCatalogue(const fw::FolderItem &item, const char *countKey, const char *typeKey,
+                         const TypeTest &test, const fw::String &caption);
+    // The documents folder of a product: its preferences folder's record read, and registered.
+    fw::String documentsFolderPiece(const fw::String &L, const fw::String &prefsFolderName,
+                                     fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
+    void addSearchRow(const fw::FolderItem &item, const fw::String &label, const fw::String &caption);
+};
