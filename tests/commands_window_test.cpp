@@ -121,8 +121,9 @@ protected:
     // The six tool items' states, Show in Finder included.
     std::vector<bool> toolStates() const
     {
-        return {toolbar().ToolItem1->Enabled(), toolbar().ToolItem4->Enabled(), toolbar().ToolItem6->Enabled(),
-                toolbar().ToolItem8->Enabled(), toolbar().ToolItem5->Enabled(), toolbar().ToolItem9->Enabled()};
+        return {toolbar().ToolItem1->Enabled(), toolbar().ToolItem4->Enabled(),
+                toolbar().ToolItem6->Enabled(), toolbar().ToolItem8->Enabled(),
+                toolbar().ToolItem5->Enabled(), toolbar().ToolItem9->Enabled()};
     }
 
     testsupport::MacHome home;
