@@ -10,6 +10,8 @@
 #include "util/debugconsolemodule.h"
 #include "workers/finderscripts.h"
 
+#include <QSet>
+
 using fw::String;
 
 void Thread1::Event_Run()
@@ -75,14 +77,20 @@ void Thread1::restoreToolbar()
     toolbar.ToolItem9->setEnabled(true);
 }
 
-// A piece that could not be moved stays where it is; the user is told which and why, once.
+// A piece that could not be moved stays where it is; the user is told which and why, once. A piece
+// under several ticked rows is tried at each of them but named once.
 void Thread1::reportFailures()
 {
     const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
     if (failures.empty())
         return;
     String text = "次の項目はゴミ箱に移動できず、元の場所に残っています。";
-    for (const fw::ScriptFailure &failure : failures)
+    QSet<QString> named;
+    for (const fw::ScriptFailure &failure : failures) {
+        if (named.contains(failure.path.toQString()))
+            continue;
+        named.insert(failure.path.toQString());
         text += String("\n") + failure.path + "（" + failure.reason + "）";
+    }
     fw::MsgBox(text);
 }

@@ -1,0 +1,259 @@
+#include "framework/folderitem.h"
+#include "framework/listbox.h"
+#include "framework/resources.h"
+#include "framework/scripts.h"
+#include "framework/thread.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/machome.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// What a confirmation showed.
+struct Asked
+{
+    bool shown = false;
+    QString text;
+    QString explanation;
+    QStringList captions;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget *parent = nullptr;
+};
+
+// The main window's toolbar commands, pressed as the toolbar does; scripts go to a hook.
+class CommandsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        window = Window1::instance();
+        QApplication::processEvents();
+        fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
+            runs.emplace_back(id, parameters.empty() ? QString()
+                                                     : std::get<fw::String>(parameters[0]).toQString());
+        });
+    }
+    void TearDown() override
+    {
+        fw::SetScriptRunHook({});
+        fw::KillAllThreads();
+        Window1::release();
+        ReleaseToolbarPictures();
+        fw::SetResourcesFolder(QString());
+    }
+
+    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
+    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
+
+    // Presses the item through the toolbar's handler, whatever its state.
+    void press(fw::ToolButton *item) { toolbar().Action(*item); }
+
+    // Presses the item and answers the confirmation that it opens with the button of that caption.
+    Asked pressAndAnswer(fw::ToolButton *item, const QString &caption)
+    {
+        Asked asked;
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            answerer.stop();
+            asked.shown = true;
+            asked.text = box->text();
+            asked.explanation = box->informativeText();
+            asked.icon = box->icon();
+            asked.parent = box->parentWidget();
+            for (QAbstractButton *button : box->buttons())
+                asked.captions << button->text();
+            asked.captions.sort();
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() == caption) {
+                    button->click();
+                    return;
+                }
+            }
+            ADD_FAILURE() << "no button " << caption.toStdString();
+            box->reject();
+        });
+        answerer.start(10);
+        press(item);
+        return asked;
+    }
+
+    void waitUntilIdle()
+    {
+        const QDeadlineTimer deadline(20000);
+        while (toolbar().ToolItem5->Enabled() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_FALSE(toolbar().ToolItem5->Enabled()) << "the worker did not end";
+    }
+
+    // One expanded product with two pieces on disk.
+    void collectedList()
+    {
+        for (const char *name : {"一", "二"}) {
+            const QString path = home.preferences() + QStringLiteral("/製品 ") + QString::fromUtf8(name);
+            ASSERT_TRUE(testsupport::makeFolder(path));
+            window->AddFIlist(fw::FolderItem::fromPath(path), "P");
+        }
+        list().AddFolder("製品");
+        list().setCellType(0, 0, fw::Listbox::TypeCheckBox);
+        list().setCellCheck(0, 0, true);
+        list().setCell(0, 5, "0:1:");
+        list().setExpanded(0, true);
+        window->pCountGet = 1;
+        toolbar().ToolItem4->setEnabled(true);
+    }
+
+    // The six tool items' states, Show in Finder included.
+    std::vector<bool> toolStates() const
+    {
+        return {toolbar().ToolItem1->Enabled(), toolbar().ToolItem4->Enabled(),
+                toolbar().ToolItem6->Enabled(), toolbar().ToolItem8->Enabled(),
+                toolbar().ToolItem5->Enabled(), toolbar().ToolItem9->Enabled()};
+    }
+
+    testsupport::MacHome home;
+    Window1 *window = nullptr;
+    std::vector<std::pair<int32_t, QString>> runs;
+};
+
+TEST_F(CommandsTest, moveToTrash_asksWithItsTexts_andCancelChangesNothing)
+{
+    collectedList();
+    list().setListIndex(1);
+    window->pStopThread1 = true;
+    const std::vector<bool> before = toolStates();
+
+    const Asked asked = pressAndAnswer(toolbar().ToolItem4, QStringLiteral("キャンセル"));
+
+    ASSERT_TRUE(asked.shown);
+    EXPECT_EQ(asked.text, QStringLiteral("本当にゴミ箱に移動しますか？"));
+    EXPECT_EQ(asked.explanation, QStringLiteral("Finderの機能を使えば、移動したアイテムを元に戻せます。"));
+    EXPECT_EQ(asked.icon, QMessageBox::Warning);
+    EXPECT_EQ(asked.parent, window);
+    EXPECT_EQ(asked.captions, (QStringList{"OK", "キャンセル"}));
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents();
+    EXPECT_TRUE(runs.empty());
+    EXPECT_EQ(list().ListIndex(), 1);
+    EXPECT_EQ(toolStates(), before);
+    EXPECT_TRUE(window->pStopThread1);
+}
+
+TEST_F(CommandsTest, moveToTrash_confirmed_startsAFreshRun_thatMovesTheTickedPieces)
+{
+    collectedList();
+    list().setListIndex(1);
+    window->pStopThread1 = true; // left over from an earlier Stop
+
+    const Asked asked = pressAndAnswer(toolbar().ToolItem4, QStringLiteral("OK"));
+
+    ASSERT_TRUE(asked.shown);
+    EXPECT_EQ(list().ListIndex(), -1);
+    EXPECT_FALSE(window->pStopThread1);
+    EXPECT_EQ(toolStates(), (std::vector<bool>{false, false, false, false, true, false}));
+    waitUntilIdle();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0], std::make_pair(169, home.preferences() + QStringLiteral("/製品 一")));
+    EXPECT_EQ(runs[1], std::make_pair(169, home.preferences() + QStringLiteral("/製品 二")));
+    EXPECT_EQ(toolStates(), (std::vector<bool>{true, true, true, false, false, true}));
+    EXPECT_EQ(list().ListCount(), 3);
+}
+
+TEST_F(CommandsTest, clearList_asks_cancelKeepsEverything_andConfirmEmptiesListRegistryAndCounters)
+{
+    collectedList();
+    window->pCountFind = 2;
+    list().setListIndex(2);
+
+    Asked asked = pressAndAnswer(toolbar().ToolItem9, QStringLiteral("キャンセル"));
+    ASSERT_TRUE(asked.shown);
+    EXPECT_EQ(asked.text, QStringLiteral("本当にクリアしますか？"));
+    EXPECT_TRUE(asked.explanation.isEmpty());
+    EXPECT_EQ(asked.parent, window);
+    EXPECT_EQ(list().ListCount(), 3);
+    EXPECT_EQ(list().ListIndex(), 2);
+    EXPECT_EQ(window->pFI.size(), 2);
+    EXPECT_EQ(window->pCountGet, 1);
+    EXPECT_EQ(window->pCountFind, 2);
+
+    const std::vector<bool> before = toolStates();
+    asked = pressAndAnswer(toolbar().ToolItem9, QStringLiteral("OK"));
+    ASSERT_TRUE(asked.shown);
+    EXPECT_EQ(list().ListCount(), 0);
+    EXPECT_TRUE(window->pFI.empty());
+    EXPECT_EQ(window->pCountGet, 0);
+    EXPECT_EQ(window->pCountFind, 0);
+    EXPECT_EQ(toolStates(), before) << "clearing changes no tool item";
+    EXPECT_EQ(window->AddFIlist(fw::FolderItem::fromPath(home.documents()), "DD"), 0);
+}
+
+TEST_F(CommandsTest, clearList_onAnEmptyList_stillAsks)
+{
+    window->pCountFind = 1;
+    const Asked asked = pressAndAnswer(toolbar().ToolItem9, QStringLiteral("OK"));
+    EXPECT_TRUE(asked.shown);
+    EXPECT_EQ(window->pCountFind, 0);
+}
+
+TEST_F(CommandsTest, showInFinder_handsTheFileManagerExactlyTheSearchRowsPath)
+{
+    const QString path = home.documents() + QStringLiteral("/旅 100% 計画.tmx");
+    list().AddRow("旅 100% 計画.tmx");
+    list().setCell(0, 1, "1 Jan 2024 10:00:00");
+    list().setCell(0, 2, "Tessolin II（書類）");
+    list().setCell(0, 4, "DFS");
+    list().setCell(0, 5, path);
+    list().setListIndex(0);
+    ASSERT_TRUE(toolbar().ToolItem8->Enabled());
+
+    press(toolbar().ToolItem8);
+
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], std::make_pair(170, path));
+}
+
+TEST_F(CommandsTest, showInFinder_withoutASelectedSearchRow_doesNothing)
+{
+    press(toolbar().ToolItem8);
+    collectedList();
+    list().setListIndex(0);
+    press(toolbar().ToolItem8);
+    list().setListIndex(1);
+    press(toolbar().ToolItem8);
+    EXPECT_TRUE(runs.empty());
+}
+
+TEST_F(CommandsTest, stop_setsBothFlagsAndNothingElse_andTheSpacesDoNothing)
+{
+    const std::vector<bool> before = toolStates();
+    press(toolbar().ToolItem5);
+    EXPECT_TRUE(window->pStopThread1);
+    EXPECT_TRUE(window->pStopThread2);
+    EXPECT_EQ(toolStates(), before);
+
+    window->pStopThread1 = false;
+    window->pStopThread2 = false;
+    for (fw::ToolButton *space : {toolbar().ToolItem2, toolbar().ToolItem3, toolbar().ToolItem7})
+        press(space);
+    EXPECT_FALSE(window->pStopThread1);
+    EXPECT_FALSE(window->pStopThread2);
+    EXPECT_EQ(toolStates(), before);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,314 @@
+#include "framework/folderitem.h"
+#include "framework/listbox.h"
+#include "framework/progresswheel.h"
+#include "framework/resources.h"
+#include "framework/scripts.h"
+#include "framework/statictext.h"
+#include "framework/thread.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/machome.h"
+#include "tests/support/modal.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+#include "workers/thread1.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Move
+{
+    int32_t id;
+    QString path;
+};
+
+// The trash thread against a real list and registry; the layer's moves are replaced by a hook that
+// takes the item out of its place (so that it no longer exists) and records which script was asked.
+class TrashThreadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        window = Window1::instance();
+        QApplication::processEvents();
+        aside = home.path() + QStringLiteral("/aside");
+        QDir().mkpath(aside);
+        fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
+            ASSERT_EQ(parameters.size(), 1u);
+            const QString path = std::get<fw::String>(parameters[0]).toQString();
+            moves.push_back({id, path});
+            QDir().rename(path, aside + QLatin1Char('/') + QString::number(moves.size()));
+            if (onMove)
+                onMove();
+        });
+    }
+    void TearDown() override
+    {
+        fw::SetScriptRunHook({});
+        fw::KillAllThreads();
+        Window1::release();
+        ReleaseToolbarPictures();
+        fw::SetResourcesFolder(QString());
+    }
+
+    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
+    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
+    fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
+    fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
+
+    // Makes the item under the home folder and registers it; its registry index.
+    int32_t piece(const QString &relative, const char *kind)
+    {
+        const QString path = home.path() + QLatin1Char('/') + relative;
+        const bool folder = QByteArray(kind) != "PL";
+        EXPECT_TRUE(folder ? testsupport::makeFolder(path) : testsupport::writeFile(path, "x"));
+        return window->AddFIlist(fw::FolderItem::fromPath(path), kind);
+    }
+    QString pathOf(int32_t index) const
+    {
+        return window->pFI[index].Value("item").FolderItemValue().AbsolutePath().toQString();
+    }
+
+    // A ticked group row holding the indexes, expanded (its ticked child rows beneath it) or not.
+    int group(const char *label, const std::vector<int32_t> &indexes, bool expanded = true)
+    {
+        fw::String indexList;
+        for (int32_t index : indexes)
+            indexList += fw::Str(int64_t{index}) + ":";
+        list().AddFolder(label);
+        const int row = list().LastIndex();
+        list().setCellType(row, 0, fw::Listbox::TypeCheckBox);
+        list().setCellCheck(row, 0, true);
+        list().setCell(row, 5, indexList);
+        if (expanded)
+            list().setExpanded(row, true);
+        return row;
+    }
+
+    // Runs a trash thread to its end; any message it shows is answered and its text kept.
+    void runThread()
+    {
+        auto thread = std::make_shared<Thread1>();
+        thread->pWin1 = window;
+        thread->Run();
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                messages << testsupport::messageText(modal);
+                testsupport::pressButton(modal);
+            }
+        });
+        answerer.start(10);
+        const QDeadlineTimer deadline(20000);
+        while (thread->isRunning() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_FALSE(thread->isRunning()) << "the trash thread did not end";
+        QApplication::processEvents();
+    }
+
+    // Every row's cells and tick, to see that the thread changes none.
+    QStringList snapshot() const
+    {
+        QStringList rows;
+        for (int row = 0; row < list().ListCount(); ++row) {
+            QString text = list().CellCheck(row, 0) ? QStringLiteral("[x]") : QStringLiteral("[ ]");
+            for (int column = 0; column < 6; ++column)
+                text += QLatin1Char('|') + list().Cell(row, column).toQString();
+            rows << text;
+        }
+        return rows;
+    }
+
+    void setToolbarRunning()
+    {
+        toolbar().ToolItem1->setEnabled(false);
+        toolbar().ToolItem4->setEnabled(false);
+        toolbar().ToolItem6->setEnabled(false);
+        toolbar().ToolItem5->setEnabled(true);
+        toolbar().ToolItem9->setEnabled(false);
+    }
+    void expectToolbarRestored() const
+    {
+        EXPECT_TRUE(toolbar().ToolItem1->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem4->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem6->Enabled());
+        EXPECT_FALSE(toolbar().ToolItem5->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem9->Enabled());
+    }
+
+    testsupport::MacHome home;
+    Window1 *window = nullptr;
+    QString aside;
+    std::vector<Move> moves;
+    std::function<void()> onMove;
+    QStringList messages;
+};
+
+TEST_F(TrashThreadTest, tickedChildRows_goByTheirKind_withExactlyTheirPaths_andEveryRowStays)
+{
+    const int32_t appFolder = piece(QStringLiteral("Applications/製品 100%"), "AD");
+    const int32_t app = piece(QStringLiteral("Applications/ツール 2.app"), "A");
+    const int32_t prefs = piece(QStringLiteral("Library/Preferences/製品初期設定"), "P");
+    const int32_t plist = piece(QStringLiteral("Library/Preferences/jp.velloran.製品.plist"), "PL");
+    const int32_t kept = piece(QStringLiteral("Library/Preferences/残す.plist"), "PL");
+    const int32_t support = piece(QStringLiteral("Library/Application Support/製品"), "AS");
+    const int32_t documents = piece(QStringLiteral("Documents/製品の書類"), "DD");
+    const int32_t collapsed = piece(QStringLiteral("Library/Preferences/畳んだ.plist"), "PL");
+    const int32_t unticked = piece(QStringLiteral("Library/Preferences/外した"), "P");
+
+    group("製品", {appFolder, app, prefs, plist, kept, support, documents});
+    list().setCellCheck(5, 0, false); // the child row of "残す.plist"
+    group("畳んだ製品", {collapsed}, false);
+    const int last = group("外した製品", {unticked});
+    list().setCellCheck(last + 1, 0, false); // its group row stays ticked
+
+    bool shownWhileMoving = false;
+    onMove = [&] {
+        shownWhileMoving = status().Visible() && wheel().Visible() && status().Text() == "ゴミ箱に移動中...";
+    };
+    const QStringList before = snapshot();
+    toolbar().ToolItem8->setEnabled(true);
+    setToolbarRunning();
+    runThread();
+
+    const std::vector<std::pair<int32_t, int32_t>> expected = {
+        {169, appFolder}, {168, app}, {169, prefs}, {168, plist}, {169, support}, {169, documents}};
+    ASSERT_EQ(moves.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(moves[i].id, expected[i].first) << i;
+        EXPECT_EQ(moves[i].path, pathOf(expected[i].second)) << i;
+    }
+    EXPECT_TRUE(shownWhileMoving);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(window->pFI.size(), 9);
+    expectToolbarRestored();
+    EXPECT_TRUE(toolbar().ToolItem8->Enabled()) << "Show in Finder is not the thread's";
+    EXPECT_FALSE(status().Visible());
+    EXPECT_FALSE(wheel().Visible());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(TrashThreadTest, aPieceUnderSeveralRows_goesOnce_andAVanishedPieceIsPassedOver)
+{
+    const int32_t shared = piece(QStringLiteral("Library/Preferences/共有"), "P");
+    const int32_t vanished = piece(QStringLiteral("Library/Preferences/消えた.plist"), "PL");
+    const int32_t other = piece(QStringLiteral("Library/Application Support/他"), "AS");
+    group("一", {shared, shared, vanished});
+    group("二", {vanished, shared, other});
+    ASSERT_TRUE(QFile::remove(pathOf(vanished)));
+
+    runThread();
+
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0].path, pathOf(shared));
+    EXPECT_EQ(moves[1].path, pathOf(other));
+    EXPECT_TRUE(messages.isEmpty()) << "a vanished piece is passed over silently";
+}
+
+TEST_F(TrashThreadTest, searchRows_moveNothing)
+{
+    const QString path = home.documents() + QStringLiteral("/見つけた.tmx");
+    ASSERT_TRUE(testsupport::writeFile(path, "x"));
+    list().AddRow("見つけた.tmx");
+    list().setCell(0, 1, "1 Jan 2024 10:00:00");
+    list().setCell(0, 2, "Tessolin II（書類）");
+    list().setCell(0, 4, "DFS");
+    list().setCell(0, 5, path);
+
+    runThread();
+
+    EXPECT_TRUE(moves.empty());
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(list().ListCount(), 1);
+}
+
+TEST_F(TrashThreadTest, stop_takesEffectBeforeTheNextRow_andIsShownInTheStatusLine)
+{
+    const int32_t first = piece(QStringLiteral("Library/Preferences/一"), "P");
+    const int32_t second = piece(QStringLiteral("Library/Preferences/二"), "P");
+    group("製品", {first, second});
+    onMove = [this] { window->pStopThread1 = true; };
+    setToolbarRunning();
+
+    runThread();
+
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].path, pathOf(first));
+    EXPECT_TRUE(QFileInfo::exists(pathOf(second)));
+    EXPECT_TRUE(status().Visible());
+    EXPECT_EQ(status().Text(), "処理が中止されました。");
+    EXPECT_FALSE(wheel().Visible());
+    expectToolbarRestored();
+    EXPECT_TRUE(window->pStopThread1) << "the next run clears the flag, not this one";
+}
+
+TEST_F(TrashThreadTest, stopBeforeTheFirstRow_movesNothing_butOnAnEmptyListTheRunEndsNormally)
+{
+    group("製品", {piece(QStringLiteral("Library/Preferences/一"), "P")});
+    window->pStopThread1 = true;
+    runThread();
+    EXPECT_TRUE(moves.empty());
+    EXPECT_EQ(status().Text(), "処理が中止されました。");
+    EXPECT_TRUE(status().Visible());
+
+    list().DeleteAllRows();
+    runThread();
+    EXPECT_FALSE(status().Visible());
+    EXPECT_FALSE(wheel().Visible());
+    expectToolbarRestored();
+}
+
+TEST_F(TrashThreadTest, ticksAreReadWhenTheWalkReachesARow)
+{
+    const int32_t first = piece(QStringLiteral("Library/Preferences/一"), "P");
+    const int32_t second = piece(QStringLiteral("Library/Preferences/二"), "P");
+    const int32_t third = piece(QStringLiteral("Library/Preferences/三"), "P");
+    group("製品", {first, second, third});
+    list().setCellCheck(3, 0, false);
+    onMove = [this] {
+        if (moves.size() == 1) {
+            list().setCellCheck(2, 0, false);
+            list().setCellCheck(3, 0, true);
+        }
+    };
+
+    runThread();
+
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0].path, pathOf(first));
+    EXPECT_EQ(moves[1].path, pathOf(third));
+}
+
+TEST_F(TrashThreadTest, rowsCollapsedDuringTheWalk_neverMakeItReadPastTheList)
+{
+    const int32_t first = piece(QStringLiteral("Library/Preferences/一"), "P");
+    std::vector<int32_t> many;
+    for (int i = 0; i < 6; ++i)
+        many.push_back(piece(QStringLiteral("Library/Preferences/多%1").arg(i), "P"));
+    group("一", {first});
+    const int second = group("多", many);
+    onMove = [&] {
+        if (moves.size() == 1)
+            list().setExpanded(second, false);
+    };
+
+    runThread();
+
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(list().ListCount(), 3);
+    EXPECT_FALSE(status().Visible()) << "the run ends as a completed one";
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
+} // namespace
