@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "framework/listbox.h"
 #include "framework/resources.h"
+#include "framework/statictext.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
 #include "tests/support/modal.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 using fw::String;
 
@@ -47,6 +49,8 @@ public:
     }
 
     void chooseNext(const QString &folder) { m_choices.push_back(folder); }
+    // Called with each dialog's text (or "chooser") before it is answered.
+    std::function<void(const QString &)> onSeen;
     // What the dialogs said, joined by " | ".
     std::string seen() const { return m_seen.join(" | ").toStdString(); }
 
@@ -57,12 +61,13 @@ private:
         if (modal == nullptr || !modal->isVisible())
             return;
         auto *chooser = qobject_cast<QFileDialog *>(modal);
+        m_seen << (chooser == nullptr ? testsupport::messageText(modal) : QStringLiteral("chooser"));
+        if (onSeen)
+            onSeen(m_seen.back());
         if (chooser == nullptr) {
-            m_seen << testsupport::messageText(modal);
             testsupport::pressButton(modal);
             return;
         }
-        m_seen << QStringLiteral("chooser");
         const QString choice = m_choices.empty() ? QString() : m_choices.front();
         if (!m_choices.empty())
             m_choices.pop_front();
@@ -86,10 +91,13 @@ std::string said(const QStringList &texts)
 
 // A registered piece, as "kind path".
 using Piece = std::string;
-Piece piece(const QString &path, const char *kind)
+Piece piece(const QString &path, const QString &kind)
 {
-    return std::string(kind) + " " + path.toStdString();
+    return (kind + " " + path).toStdString();
 }
+
+// Group rows as label and index list.
+using Groups = std::vector<std::pair<std::string, std::string>>;
 
 // An alias record of a folder that is gone, whose stored path the message names.
 QByteArray goneAlias(const QByteArray &hfsPath)
@@ -175,16 +183,16 @@ protected:
     {
         std::vector<Piece> result;
         for (int32_t i = 0; i < window->pFI.size(); ++i)
-            result.push_back(window->pFI[i].Value("kind").StringValue().toStdString() + " " +
-                             window->pFI[i].Value("item").FolderItemValue().AbsolutePath().toStdString());
+            result.push_back(piece(window->pFI[i].Value("item").FolderItemValue().AbsolutePath().toQString(),
+                                   window->pFI[i].Value("kind").StringValue().toQString()));
         return result;
     }
 
     // Each group row's label and index list, in list order.
-    std::vector<std::pair<std::string, std::string>> groups() const
+    Groups groups() const
     {
         const auto &list = window->control<fw::Listbox>("Listbox1");
-        std::vector<std::pair<std::string, std::string>> result;
+        Groups result;
         for (int row = 0; row < list.ListCount(); ++row) {
             if (list.Cell(row, 1).isEmpty())
                 result.emplace_back(list.Cell(row, 0).toStdString(), list.Cell(row, 5).toStdString());
@@ -198,8 +206,6 @@ protected:
 private:
     std::vector<fw::Dictionary> m_catalogue;
 };
-
-using Groups = std::vector<std::pair<std::string, std::string>>;
 
 TEST_F(DocumentsTest, tessolinRecord_isReadUnderEitherOfItsCodes)
 {
@@ -307,6 +313,28 @@ TEST_F(DocumentsTest, goneDocumentsFolder_cancelledGivesNone_chosenAgainGivesThe
     EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn + ":19", message, "chooser"}));
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P"), piece(chosen, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Ombrisk", "1:"}}));
+}
+
+TEST_F(DocumentsTest, stopDuringAReader_letsItFinish_andEndsTheRunAtTheNextProduct)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    const QByteArray gone = goneAlias("Startup:gone:Templates");
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", gone, documents.toUtf8())));
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", gone, documents.toUtf8())));
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    DialogAnswers dialogs;
+    // The user clicks Stop while the first message is up.
+    dialogs.onSeen = [this](const QString &) {
+        window->control<Toolbar1>("Toolbar11").ToolItem5->action()->trigger();
+    };
+    collect();
+    const QString message = notFound(QStringLiteral("Startup:gone:Templates"));
+    EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn}));
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
+    EXPECT_EQ(groups(), (Groups{{"Ombrisk", "0:"}}));
+    EXPECT_EQ(window->control<fw::StaticText>("StaticText1").Text().toStdString(), "処理が中止されました。");
 }
 
 TEST_F(DocumentsTest, documentsFieldThatIsAFile_isRegisteredAllTheSame_andAnEmptyOneGivesNothing)

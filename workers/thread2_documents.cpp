@@ -28,8 +28,8 @@ constexpr ProductRecord kOmbrisk{"pref2", {true, PreferenceRecordFormat::Label::
 constexpr ProductRecord kQuillary{"pref", {false, PreferenceRecordFormat::Label::ShiftJis}, 17, false};
 
 // Fields 17 to 19 of the record in the product's preferences folder, or nothing when the record is
-// missing, can't be read or is no whole record. The file is closed before anything is resolved, so
-// no dialog shows while it is open.
+// missing, can't be read or is no whole record. The file is closed on return, before anything is
+// resolved, so no dialog shows while it is open.
 std::optional<LongFields> readAliasFields(const FolderItem &prefsFolder, const ProductRecord &product)
 {
     const FolderItem file = prefsFolder.Child(product.fileName);
@@ -38,9 +38,7 @@ std::optional<LongFields> readAliasFields(const FolderItem &prefsFolder, const P
     const std::unique_ptr<fw::BinaryStream> stream = file.OpenAsBinaryFile(false);
     if (!stream)
         return std::nullopt;
-    std::optional<LongFields> fields = readPreferenceRecord(*stream, product.format);
-    stream->Close();
-    return fields;
+    return readPreferenceRecord(*stream, product.format);
 }
 
 // Resolves the record's alias fields, in ascending order, with the reader's message when one can't
