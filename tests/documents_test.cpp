@@ -1,0 +1,439 @@
+#include "catalogue/catalogue.h"
+#include "framework/listbox.h"
+#include "framework/resources.h"
+#include "framework/statictext.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/machome.h"
+#include "tests/support/modal.h"
+#include "tests/support/records.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+using fw::String;
+
+namespace {
+
+const QString kTessolinPrefs = QString::fromUtf8("Tessolin初期設定");
+const QString kOmbriskPrefs = QString::fromUtf8("Ombrisk初期設定");
+const QString kQuillaryPrefs = QString::fromUtf8("Quillary初期設定");
+const QString kCannotGoOn = QString::fromUtf8("必要なファイルの所在が不明なので、処理を続行できません。");
+
+QString notFound(const QString &name)
+{
+    return QString::fromUtf8("「") + name + QString::fromUtf8("」が見つかりません。再指定して下さい。");
+}
+
+// Answers every modal window that the collection opens, in order, and notes what each one said: a
+// message box by its text (answered OK), a folder chooser as "chooser" (answered with the next folder
+// queued; cancelled when that is empty or none is queued).
+class DialogAnswers
+{
+public:
+    DialogAnswers()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
+        m_timer.start();
+    }
+
+    void chooseNext(const QString &folder) { m_choices.push_back(folder); }
+    // Called with each dialog's text (or "chooser") before it is answered.
+    std::function<void(const QString &)> onSeen;
+    // What the dialogs said, joined by " | ".
+    std::string seen() const { return m_seen.join(" | ").toStdString(); }
+
+private:
+    void answer()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible())
+            return;
+        auto *chooser = qobject_cast<QFileDialog *>(modal);
+        m_seen << (chooser == nullptr ? testsupport::messageText(modal) : QStringLiteral("chooser"));
+        if (onSeen)
+            onSeen(m_seen.back());
+        if (chooser == nullptr) {
+            testsupport::pressButton(modal);
+            return;
+        }
+        const QString choice = m_choices.empty() ? QString() : m_choices.front();
+        if (!m_choices.empty())
+            m_choices.pop_front();
+        if (choice.isEmpty()) {
+            chooser->reject();
+            return;
+        }
+        chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(choice);
+        QMetaObject::invokeMethod(chooser, "accept");
+    }
+
+    QTimer m_timer;
+    std::deque<QString> m_choices;
+    QStringList m_seen;
+};
+
+std::string said(const QStringList &texts)
+{
+    return texts.join(" | ").toStdString();
+}
+
+// A registered piece, as "kind path".
+using Piece = std::string;
+Piece piece(const QString &path, const QString &kind)
+{
+    return (kind + " " + path).toStdString();
+}
+
+// Group rows as label and index list.
+using Groups = std::vector<std::pair<std::string, std::string>>;
+
+// An alias record of a folder that is gone, whose stored path the message names.
+QByteArray goneAlias(const QByteArray &hfsPath)
+{
+    testsupport::AliasOptions options;
+    options.targetName = hfsPath.mid(hfsPath.lastIndexOf(':') + 1);
+    options.hfsPath = hfsPath;
+    options.posixPath = "/" + hfsPath.mid(hfsPath.indexOf(':') + 1).replace(':', '/');
+    return testsupport::aliasRecord(options);
+}
+
+// A record whose long fields 17, 18 and 19 hold the given bytes.
+testsupport::PrefRecord record(const QByteArray &f17, const QByteArray &f18, const QByteArray &f19)
+{
+    testsupport::PrefRecord r;
+    r.entries = {1, 2};
+    for (int i = 0; i < 21; ++i)
+        r.fields.append("field " + QByteArray::number(i));
+    r.fields[17] = f17;
+    r.fields[18] = f18;
+    r.fields[19] = f19;
+    return r;
+}
+
+class DocumentsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        m_catalogue = Globals::gItem;
+        Globals::gItem.clear();
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        window = Window1::instance();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        Window1::release();
+        ReleaseToolbarPictures();
+        fw::SetResourcesFolder(QString());
+        Globals::gItem = m_catalogue;
+    }
+
+    // A catalogue row with no application; the preferences folder is a piece when prefName names one.
+    static void addProduct(const char *label, const QString &prefName, const char *docType1)
+    {
+        fw::Dictionary row;
+        row.Value("appLabel", label);
+        row.Value("appCount", "0");
+        row.Value("prefName", String(prefName));
+        row.Value("plistNam", "");
+        row.Value("apSpName", "");
+        if (docType1 != nullptr)
+            row.Value("docType1", docType1);
+        Globals::gItem.push_back(row);
+    }
+
+    QString prefs(const QString &folder) const { return home.preferences() + "/" + folder; }
+    void writeRecord(const QString &prefsFolder, const QString &file, const QByteArray &bytes) const
+    {
+        ASSERT_TRUE(testsupport::writeFile(prefs(prefsFolder) + "/" + file, bytes));
+    }
+    QString folder(const QString &relative) const
+    {
+        const QString path = home.path() + "/" + relative;
+        EXPECT_TRUE(testsupport::makeFolder(path));
+        return path;
+    }
+
+    // Runs an automatic collection to its end, answering its dialogs.
+    void collect()
+    {
+        Toolbar1 &toolbar = window->control<Toolbar1>("Toolbar11");
+        toolbar.ToolItem1->action()->trigger();
+        const QDeadlineTimer deadline(20000);
+        while (!toolbar.ToolItem1->Enabled() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_TRUE(toolbar.ToolItem1->Enabled()) << "the collection did not end";
+    }
+
+    std::vector<Piece> pieces() const
+    {
+        std::vector<Piece> result;
+        for (int32_t i = 0; i < window->pFI.size(); ++i)
+            result.push_back(piece(window->pFI[i].Value("item").FolderItemValue().AbsolutePath().toQString(),
+                                   window->pFI[i].Value("kind").StringValue().toQString()));
+        return result;
+    }
+
+    // Each group row's label and index list, in list order.
+    Groups groups() const
+    {
+        const auto &list = window->control<fw::Listbox>("Listbox1");
+        Groups result;
+        for (int row = 0; row < list.ListCount(); ++row) {
+            if (list.Cell(row, 1).isEmpty())
+                result.emplace_back(list.Cell(row, 0).toStdString(), list.Cell(row, 5).toStdString());
+        }
+        return result;
+    }
+
+    testsupport::MacHome home;
+    Window1 *window = nullptr;
+
+private:
+    std::vector<fw::Dictionary> m_catalogue;
+};
+
+TEST_F(DocumentsTest, tessolinRecord_isReadUnderEitherOfItsCodes)
+{
+    const QString documents = folder(QString::fromUtf8("Tessolin 書類"));
+    writeRecord(kTessolinPrefs, "pref2", testsupport::pref2Record(record("", "", documents.toUtf8())));
+    for (const char *code : {"Tmx3Wqj1", "Tmx1Wqj1"}) {
+        Globals::gItem.clear();
+        addProduct("Tessolin II", kTessolinPrefs, code);
+        DialogAnswers dialogs;
+        collect();
+        EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P"), piece(documents, "DD")}))
+            << code;
+        EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:1:"}})) << code;
+        EXPECT_EQ(dialogs.seen(), "");
+    }
+}
+
+TEST_F(DocumentsTest, eachProductReadsItsOwnRecordFile_inItsOwnEncoding)
+{
+    const QString tessolin = folder(QString::fromUtf8("書類/テッソリン"));
+    const QString ombrisk = folder(QString::fromUtf8("書類/オンブリスク"));
+    const QString quillary = folder(QString::fromUtf8("書類/クイラリー"));
+    const QString decoy = folder(QStringLiteral("decoy"));
+    writeRecord(kTessolinPrefs, "pref2", testsupport::pref2Record(record("", "", tessolin.toUtf8())));
+    writeRecord(kTessolinPrefs, "pref", testsupport::prefRecord(record("", "", decoy.toUtf8())));
+    // A colon path, as the products write them.
+    const QByteArray ombriskColonPath = "Startup" + ombrisk.toUtf8().replace('/', ':') + ":";
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", "", ombriskColonPath)));
+    // Quillary's record is plain Shift-JIS.
+    const QByteArray quillaryPath = fw::Encodings::ShiftJIS()->fromUnicode(quillary);
+    ASSERT_NE(quillaryPath, quillary.toUtf8());
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", quillaryPath)));
+    writeRecord(kQuillaryPrefs, "pref2", testsupport::pref2Record(record("", "", decoy.toUtf8())));
+    addProduct("Tessolin II", "", "Tmx3Wqj1");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    DialogAnswers dialogs;
+    collect();
+    EXPECT_EQ(pieces(),
+              (std::vector<Piece>{piece(tessolin, "DD"), piece(ombrisk, "DD"), piece(quillary, "DD")}));
+    EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Ombrisk", "1:"}, {"Quillary", "2:"}}));
+    EXPECT_EQ(dialogs.seen(), "");
+}
+
+TEST_F(DocumentsTest, field17_isResolvedByOmbriskAndQuillary_butNotByTessolin)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    const QByteArray gone = goneAlias("Startup:gone:Old settings");
+    writeRecord(kTessolinPrefs, "pref2", testsupport::pref2Record(record(gone, "", documents.toUtf8())));
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record(gone, "", documents.toUtf8())));
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record(gone, "", documents.toUtf8())));
+    addProduct("Tessolin II", "", "Tmx3Wqj1");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    DialogAnswers dialogs;
+    collect();
+    const QString message = notFound(QStringLiteral("Startup:gone:Old settings"));
+    EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn, message, "chooser", kCannotGoOn}));
+    // The three products share one documents folder: one piece, one index.
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
+    EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Ombrisk", "0:"}, {"Quillary", "0:"}}));
+}
+
+TEST_F(DocumentsTest, cancelledField18_isReportedWithItsNumber_andField19StillCounts)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    const QByteArray gone = goneAlias("Startup:gone:Templates");
+    writeRecord(kTessolinPrefs, "pref2", testsupport::pref2Record(record("", gone, documents.toUtf8())));
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", gone, documents.toUtf8())));
+    addProduct("Tessolin II", kTessolinPrefs, "Tmx3Wqj1");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+
+    DialogAnswers dialogs;
+    collect();
+    const QString message = notFound(QStringLiteral("Startup:gone:Templates"));
+    EXPECT_EQ(dialogs.seen(),
+              said({message, "chooser", kCannotGoOn + ":18", message, "chooser", kCannotGoOn}));
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P"), piece(documents, "DD")}));
+    EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:1:"}, {"Ombrisk", "1:"}}));
+}
+
+TEST_F(DocumentsTest, goneDocumentsFolder_cancelledGivesNone_chosenAgainGivesTheChoice)
+{
+    const QByteArray gone = goneAlias("Startup:gone:Documents of old");
+    writeRecord(kTessolinPrefs, "pref2", testsupport::pref2Record(record("", "", gone)));
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", "", gone)));
+    addProduct("Tessolin II", kTessolinPrefs, "Tmx3Wqj1");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    const QString chosen = folder(QStringLiteral("Moved documents"));
+
+    const QString message = notFound(QStringLiteral("Startup:gone:Documents of old"));
+    {
+        DialogAnswers dialogs;
+        collect();
+        EXPECT_EQ(dialogs.seen(),
+                  said({message, "chooser", kCannotGoOn + ":19", message, "chooser", kCannotGoOn}));
+        EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P")}));
+    }
+    DialogAnswers dialogs;
+    dialogs.chooseNext(QString()); // Tessolin: cancelled
+    dialogs.chooseNext(chosen);    // Ombrisk: chosen again
+    collect();
+    EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn + ":19", message, "chooser"}));
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P"), piece(chosen, "DD")}));
+    EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Ombrisk", "1:"}}));
+}
+
+TEST_F(DocumentsTest, stopDuringAReader_letsItFinish_andEndsTheRunAtTheNextProduct)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    const QByteArray gone = goneAlias("Startup:gone:Templates");
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", gone, documents.toUtf8())));
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", gone, documents.toUtf8())));
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    DialogAnswers dialogs;
+    // The user clicks Stop while the first message is up.
+    dialogs.onSeen = [this](const QString &) {
+        window->control<Toolbar1>("Toolbar11").ToolItem5->action()->trigger();
+    };
+    collect();
+    const QString message = notFound(QStringLiteral("Startup:gone:Templates"));
+    EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn}));
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
+    EXPECT_EQ(groups(), (Groups{{"Ombrisk", "0:"}}));
+    EXPECT_EQ(window->control<fw::StaticText>("StaticText1").Text().toStdString(), "処理が中止されました。");
+}
+
+TEST_F(DocumentsTest, documentsFieldThatIsAFile_isRegisteredAllTheSame_andAnEmptyOneGivesNothing)
+{
+    const QString file = home.path() + "/notes.txt";
+    ASSERT_TRUE(testsupport::writeFile(file, "notes"));
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", file.toUtf8())));
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", "", "")));
+    addProduct("Quillary", "", "QvayWqj5");
+    addProduct("Ombrisk", kOmbriskPrefs, "ZorpWqj4");
+
+    DialogAnswers dialogs;
+    collect();
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(file, "DD"), piece(prefs(kOmbriskPrefs), "P")}));
+    EXPECT_EQ(groups(), (Groups{{"Quillary", "0:"}, {"Ombrisk", "1:"}}));
+    EXPECT_EQ(dialogs.seen(), "");
+}
+
+TEST_F(DocumentsTest, documentsFolderFoundForAnotherProduct_keepsItsIndex)
+{
+    // Ombrisk's documents folder is what another row finds as its preferences folder.
+    const QString shared = prefs(QStringLiteral("Shared"));
+    ASSERT_TRUE(testsupport::makeFolder(shared));
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", "", shared.toUtf8())));
+    addProduct("Other", "Shared", nullptr);
+    addProduct("Ombrisk", kOmbriskPrefs, "ZorpWqj4");
+
+    DialogAnswers dialogs;
+    collect();
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(shared, "P"), piece(prefs(kOmbriskPrefs), "P")}));
+    EXPECT_EQ(groups(), (Groups{{"Other", "0:"}, {"Ombrisk", "1:0:"}}));
+}
+
+TEST_F(DocumentsTest, otherDocumentCodes_keepTheList)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    writeRecord(kTessolinPrefs, "pref2", testsupport::pref2Record(record("", "", documents.toUtf8())));
+    addProduct("Tessolin II", kTessolinPrefs, "Vhe3Wqj1");
+    addProduct("Lower case", kTessolinPrefs, "tmx3wqj1");
+    addProduct("No document", kTessolinPrefs, nullptr);
+
+    DialogAnswers dialogs;
+    collect();
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P")}));
+    EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Lower case", "0:"}, {"No document", "0:"}}));
+}
+
+TEST_F(DocumentsTest, preferencesFoldersWithoutARecord_addNothing_andShowNothing)
+{
+    for (const QString &name : {kTessolinPrefs, kOmbriskPrefs, kQuillaryPrefs})
+        ASSERT_TRUE(testsupport::writeFile(prefs(name) + "/other settings", "x"));
+    // A folder where the record should be is no record either.
+    ASSERT_TRUE(testsupport::makeFolder(prefs(kOmbriskPrefs) + "/pref2"));
+    addProduct("Tessolin II", "", "Tmx3Wqj1");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    DialogAnswers dialogs;
+    collect();
+    EXPECT_TRUE(pieces().empty());
+    EXPECT_TRUE(groups().empty());
+    EXPECT_EQ(dialogs.seen(), "");
+}
+
+TEST_F(DocumentsTest, brokenRecords_areMissingRecords_withoutAMessage)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    const QByteArray whole = testsupport::pref2Record(record("", "", documents.toUtf8()));
+    writeRecord(kTessolinPrefs, "pref2", whole.left(whole.size() - 3));
+    testsupport::PrefRecord tooFew = record("", "", documents.toUtf8());
+    tooFew.fields.resize(19);
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(tooFew));
+    const QByteArray entries2000000000("\x77\x35\x94\x00", 4);
+    writeRecord(kQuillaryPrefs, "pref", QByteArray(1, '\0') + entries2000000000 + QByteArray(64, '\0'));
+    addProduct("Tessolin II", "", "Tmx3Wqj1");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    DialogAnswers dialogs;
+    collect();
+    EXPECT_TRUE(pieces().empty());
+    EXPECT_TRUE(groups().empty());
+    EXPECT_EQ(dialogs.seen(), "");
+}
+
+TEST_F(DocumentsTest, protectedLocations_areNeverTakenForADocumentsFolder)
+{
+    writeRecord(kTessolinPrefs, "pref2", testsupport::pref2Record(record("", "", home.documents().toUtf8())));
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", "", home.path().toUtf8())));
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", "Startup:")));
+    addProduct("Tessolin II", "", "Tmx3Wqj1");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    DialogAnswers dialogs;
+    collect();
+    EXPECT_TRUE(pieces().empty());
+    EXPECT_TRUE(groups().empty());
+    EXPECT_EQ(dialogs.seen(), "");
+}
+
+} // namespace
