@@ -143,8 +143,12 @@ private:
         fiber.context = std::move(fiber.context).resume();
         fiber.active = false;
         m_current = previous;
-        if (fiber.context)
+        if (fiber.context) {
+            // The tick posted before the resume may have run (and found nothing to do) inside a
+            // nested loop that the fiber opened; without a new one the fiber would never resume.
+            postTick();
             return;
+        }
 
         fiber.scheduled = false;
         const std::exception_ptr escaped = std::exchange(fiber.escaped, nullptr);
