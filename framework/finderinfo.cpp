@@ -151,16 +151,27 @@ QString sidecarPath(const QString &path)
     return path.left(slash + 1) + QLatin1String("._") + path.mid(slash + 1);
 }
 
-std::optional<Bytes> read(const QString &path)
+std::optional<Bytes> read(const QString &path, bool sidecarMayExist)
 {
-    if (auto info = fromSidecar(path))
-        return info;
-    if (const auto blob = readAttribute(path, kNetatalkAttribute, kMaxNetatalkBlob)) {
-        if (auto info = fromAppleDouble(QByteArrayView(*blob)))
+    if (sidecarMayExist) {
+        if (auto info = fromSidecar(path))
             return info;
     }
-    if (const auto blob = readAttribute(path, kAfpInfoAttribute, kAfpInfoSize + 1))
-        return fromAfpInfo(QByteArrayView(*blob));
+    // One listing of the names spares two lookups on the many items that carry neither attribute.
+    const std::optional<QByteArray> names = attributeNames(path);
+    const auto mayHave = [&names](const char *name) {
+        return !names || names->contains(QByteArray(name).append('\0'));
+    };
+    if (mayHave(kNetatalkAttribute)) {
+        if (const auto blob = readAttribute(path, kNetatalkAttribute, kMaxNetatalkBlob)) {
+            if (auto info = fromAppleDouble(QByteArrayView(*blob)))
+                return info;
+        }
+    }
+    if (mayHave(kAfpInfoAttribute)) {
+        if (const auto blob = readAttribute(path, kAfpInfoAttribute, kAfpInfoSize + 1))
+            return fromAfpInfo(QByteArrayView(*blob));
+    }
     return std::nullopt;
 }
 
