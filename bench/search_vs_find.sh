@@ -50,6 +50,7 @@ awk -v s="$best_search" -v f="$best_find" 'BEGIN {
 }'
 echo "$best_out" | awk '
     /^rows/ { printf "rows listed                 %s\n", $2 }
-    /^largest_event_loop_delay_ms/ { printf "largest event-loop delay    %s ms\n", $2 }
+    /^largest_event_loop_delay_ms/ { printf "largest event-loop delay    %s ms (in the walk)\n", $2 }
+    /^chooser_closing_delay_ms/ { printf "                            %s ms (while the chooser closes)\n", $2 }
     /^rss_kib_at_start/ { printf "memory at the walk'"'"'s start   %d KiB\n", $2 }
     /^rss_kib_largest/ { printf "memory at most in the walk  %d KiB\n", $2 }'
