@@ -363,7 +363,8 @@ void Thread2::FindItem2(const FolderItem &folder)
 }
 
 template <typename Types, typename Test>
-bool Thread2::findInCatalogue(const FolderItem &item, Types types, const Test &test, const String &caption)
+bool Thread2::findInCatalogue(const FolderItem &item, Types types, const Test &test,
+                              const String &caption)
 {
     for (const SearchRow &row : m_searchRows) {
         for (const auto &type : row.*types) {

@@ -93,7 +93,8 @@ private:
     // The search's matchers share one walk over the catalogue: the first row and, within it, the
     // lowest number whose type passes the test gives the item its one row.
     template <typename Types, typename Test>
-    bool findInCatalogue(const fw::FolderItem &item, Types types, const Test &test, const fw::String &caption);
+    bool findInCatalogue(const fw::FolderItem &item, Types types, const Test &test,
+                         const fw::String &caption);
     // The documents folder of a product: its preferences folder's record read, and registered.
     fw::String documentsFolderPiece(const fw::String &L, const fw::String &prefsFolderName,
                                      fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
