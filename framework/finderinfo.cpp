@@ -26,6 +26,9 @@ constexpr uint32_t kAfpVersion = 0x00000100;
 constexpr int64_t kAfpInfoSize = 60;
 constexpr int64_t kAfpFinderInfoOffset = 16;
 
+// What one read of a sidecar takes first.
+constexpr int64_t kSidecarHead = 512;
+
 // A netatalk blob is 402 bytes; anything far larger is not one.
 constexpr int64_t kMaxNetatalkBlob = 64 * 1024;
 
@@ -63,7 +66,15 @@ std::optional<Bytes> fromSidecar(const QString &path)
     std::optional<Bytes> info;
     struct stat st = {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        const ReadAt readAt = [fd](int64_t offset, int64_t length) {
+        // The header, the descriptors and the FinderInfo of a sidecar lie in its first bytes: one
+        // read serves them all; anything further is read where it lies.
+        QByteArray head(static_cast<qsizetype>(std::min<int64_t>(st.st_size, kSidecarHead)),
+                        Qt::Uninitialized);
+        const ssize_t gotHead = ::pread(fd, head.data(), static_cast<size_t>(head.size()), 0);
+        head.resize(gotHead < 0 ? 0 : static_cast<qsizetype>(gotHead));
+        const ReadAt readAt = [fd, &head](int64_t offset, int64_t length) {
+            if (offset + length <= head.size())
+                return head.mid(static_cast<qsizetype>(offset), static_cast<qsizetype>(length));
             QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
             const ssize_t got = ::pread(fd, bytes.data(), static_cast<size_t>(length), offset);
             bytes.resize(got < 0 ? 0 : static_cast<qsizetype>(got));
@@ -151,16 +162,28 @@ QString sidecarPath(const QString &path)
     return path.left(slash + 1) + QLatin1String("._") + path.mid(slash + 1);
 }
 
-std::optional<Bytes> read(const QString &path)
+std::optional<Bytes> read(const QString &path, bool sidecarMayExist)
 {
-    if (auto info = fromSidecar(path))
-        return info;
-    if (const auto blob = readAttribute(path, kNetatalkAttribute, kMaxNetatalkBlob)) {
-        if (auto info = fromAppleDouble(QByteArrayView(*blob)))
+    if (sidecarMayExist) {
+        if (auto info = fromSidecar(path))
             return info;
     }
-    if (const auto blob = readAttribute(path, kAfpInfoAttribute, kAfpInfoSize + 1))
-        return fromAfpInfo(QByteArrayView(*blob));
+    // One listing of the names spares two lookups on the many items that carry neither attribute.
+    const std::optional<QByteArray> names = attributeNames(path);
+    const auto mayHave = [&names](const char *name) {
+        // The name with its terminating NUL, as the listing holds it.
+        return !names || names->contains(QByteArrayView(name, qstrlen(name) + 1));
+    };
+    if (mayHave(kNetatalkAttribute)) {
+        if (const auto blob = readAttribute(path, kNetatalkAttribute, kMaxNetatalkBlob)) {
+            if (auto info = fromAppleDouble(QByteArrayView(*blob)))
+                return info;
+        }
+    }
+    if (mayHave(kAfpInfoAttribute)) {
+        if (const auto blob = readAttribute(path, kAfpInfoAttribute, kAfpInfoSize + 1))
+            return fromAfpInfo(QByteArrayView(*blob));
+    }
     return std::nullopt;
 }
 

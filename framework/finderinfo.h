@@ -37,11 +37,16 @@ std::optional<Bytes> fromAfpInfo(QByteArrayView blob);
 QString sidecarPath(const QString &path);
 
 // The FinderInfo of the item at the path (a link stands for itself), looked for in this order: the
-// sidecar, the netatalk attribute, the AfpInfo stream attribute. Nothing when none holds any.
-std::optional<Bytes> read(const QString &path);
+// sidecar, the netatalk attribute, the AfpInfo stream attribute. Nothing when none holds any. A
+// caller that knows there is no sidecar (its folder's listing showed none) says so, and it is not
+// looked for.
+std::optional<Bytes> read(const QString &path, bool sidecarMayExist = true);
 
 // Per-OS: the value of the item's extended attribute (a link's own), or nothing when it has none or
 // the value is larger than maxSize.
 std::optional<QByteArray> readAttribute(const QString &path, const char *name, int64_t maxSize);
+// Per-OS: the names of the item's extended attributes (a link's own), each followed by a NUL; nothing
+// when they cannot be listed (then every attribute must be asked for).
+std::optional<QByteArray> attributeNames(const QString &path);
 
 } // namespace fw::FinderInfo

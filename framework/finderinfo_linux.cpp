@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 #include <sys/xattr.h>
 
 namespace fw::FinderInfo {
@@ -19,6 +21,18 @@ std::optional<QByteArray> readAttribute(const QString &path, const char *name, i
     if (got != size)
         return std::nullopt;
     return value;
+}
+
+std::optional<QByteArray> attributeNames(const QString &path)
+{
+    // Enough for the names that files on this platform carry; a longer list is asked for piece by piece.
+    char names[1024];
+    const ssize_t size = ::llistxattr(QFile::encodeName(path).constData(), names, sizeof names);
+    if (size >= 0)
+        return QByteArray(names, size);
+    if (errno == ENOTSUP)
+        return QByteArray();
+    return std::nullopt;
 }
 
 } // namespace fw::FinderInfo

@@ -5,24 +5,40 @@
 #include "framework/streams.h"
 
 #include <QDesktopServices>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 #include <QUrl>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
+
+#include <dirent.h>
 
 namespace fw {
 
 struct FolderItem::Listing
 {
+    struct Entry
+    {
+        QString name;
+        Listed kind = Listed::Unknown;
+        bool sidecar = false; // an AppleDouble "._NAME" lay beside it
+    };
     bool read = false;
-    std::vector<QString> names;
+    std::vector<Entry> entries;
     // For Child: the index in names of the one entry with a folded name, -1 when several share it.
     bool foldedRead = false;
     QHash<QString, qsizetype> byFoldedName;
+};
+
+// An item's path and its listing in one allocation: walks make an item for every entry.
+struct FolderItem::Node
+{
+    explicit Node(QString p) : path(std::move(p)) {}
+    const QString path;
+    Listing listing;
 };
 
 namespace {
@@ -38,26 +54,57 @@ bool isValidComponent(const QString &name)
            !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
+} // namespace
+
 // The entries of a folder as the listing shows them: sorted by name ignoring case, then by bytes. An
-// AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own.
-std::vector<QString> readEntries(const QString &folder)
+// AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own. A folder
+// that cannot be read lists nothing.
+void FolderItem::readEntries(const QString &folder, Listing &listing)
 {
-    QDir dir(folder);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    const QSet<QString> present(entries.begin(), entries.end());
-    std::vector<QString> names;
-    names.reserve(static_cast<size_t>(entries.size()));
-    for (const QString &entry : entries) {
-        if (!(entry.startsWith(QLatin1String("._")) && present.contains(entry.mid(2))))
-            names.push_back(entry);
+    std::vector<Listing::Entry> all;
+    if (DIR *dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+                continue;
+            Listed kind = Listed::Other;
+            if (entry->d_type == DT_DIR)
+                kind = Listed::Folder;
+            else if (entry->d_type == DT_LNK)
+                kind = Listed::Link;
+            else if (entry->d_type == DT_UNKNOWN)
+                kind = Listed::Unknown;
+            all.push_back({QFile::decodeName(entry->d_name), kind, false});
+        }
+        ::closedir(dir);
     }
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.toUtf8() < b.toUtf8();
-    });
-    return names;
+    QHash<QString, size_t> byName;
+    byName.reserve(static_cast<qsizetype>(all.size()));
+    for (size_t i = 0; i < all.size(); ++i)
+        byName.insert(all[i].name, i);
+    std::vector<bool> isSidecar(all.size(), false);
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (!all[i].name.startsWith(QLatin1String("._")))
+            continue;
+        const auto owner = byName.constFind(all[i].name.mid(2));
+        if (owner != byName.cend()) {
+            all[*owner].sidecar = true;
+            isSidecar[i] = true;
+        }
+    }
+    listing.entries.clear();
+    listing.entries.reserve(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (!isSidecar[i])
+            listing.entries.push_back(std::move(all[i]));
+    }
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const Listing::Entry &a, const Listing::Entry &b) {
+                  const int c = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+                  return c != 0 ? c < 0 : a.name.toUtf8() < b.name.toUtf8();
+              });
 }
+
+namespace {
 
 // Canonical caseless form: Mac volumes store names decomposed and compare them ignoring case.
 QString foldName(const QString &name)
@@ -75,8 +122,9 @@ FolderItem FolderItem::fromPath(const QString &absolutePosixPath)
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     FolderItem item;
-    item.m_path = std::make_shared<const QString>(path);
-    item.m_listing = std::make_shared<Listing>();
+    const auto node = std::make_shared<Node>(std::move(path));
+    item.m_path = std::shared_ptr<const QString>(node, &node->path);
+    item.m_listing = std::shared_ptr<Listing>(node, &node->listing);
     return item;
 }
 
@@ -105,14 +153,14 @@ FolderItem FolderItem::Child(const String &name) const
     // Mac volumes ignore case and normalization: take the one entry equal to the name that way.
     Listing &entries = listing();
     if (!entries.foldedRead) {
-        for (qsizetype i = 0; i < static_cast<qsizetype>(entries.names.size()); ++i) {
-            const QString key = foldName(entries.names[static_cast<size_t>(i)]);
+        for (qsizetype i = 0; i < static_cast<qsizetype>(entries.entries.size()); ++i) {
+            const QString key = foldName(entries.entries[static_cast<size_t>(i)].name);
             entries.byFoldedName.insert(key, entries.byFoldedName.contains(key) ? -1 : i);
         }
         entries.foldedRead = true;
     }
     const qsizetype match = entries.byFoldedName.value(foldName(wanted), -1);
-    return fromPath(match >= 0 ? joinPath(*m_path, entries.names[static_cast<size_t>(match)]) : exact);
+    return fromPath(match >= 0 ? joinPath(*m_path, entries.entries[static_cast<size_t>(match)].name) : exact);
 }
 
 FolderItem FolderItem::Parent() const
@@ -169,7 +217,7 @@ FolderItem::Listing &FolderItem::listing() const
 {
     requireItem();
     if (!m_listing->read) {
-        m_listing->names = readEntries(*m_path);
+        readEntries(*m_path, *m_listing);
         m_listing->read = true;
     }
     return *m_listing;
@@ -177,14 +225,18 @@ FolderItem::Listing &FolderItem::listing() const
 
 int FolderItem::Count() const
 {
-    return static_cast<int>(listing().names.size());
+    return static_cast<int>(listing().entries.size());
 }
 
 FolderItem FolderItem::Item(int index) const
 {
     if (index < 1 || index > Count())
         return {};
-    return fromPath(joinPath(*m_path, m_listing->names[static_cast<size_t>(index - 1)]));
+    const Listing::Entry &entry = m_listing->entries[static_cast<size_t>(index - 1)];
+    FolderItem item = fromPath(joinPath(*m_path, entry.name));
+    item.m_listed = entry.kind;
+    item.m_sidecarListed = entry.sidecar;
+    return item;
 }
 
 String FolderItem::MacType() const
@@ -203,6 +255,31 @@ String FolderItem::MacCreator() const
         return String("MACS");
     const auto info = FinderInfo::read(*m_path);
     return info ? String(FinderInfo::creator(*info)) : String();
+}
+
+FolderItem::Look FolderItem::LookAt() const
+{
+    requireItem();
+    Look look;
+    Listed kind = m_listed;
+    if (kind == Listed::No || kind == Listed::Unknown) {
+        const QFileInfo info(*m_path);
+        if (!info.exists() && !info.isSymLink())
+            return look;
+        kind = info.isSymLink() ? Listed::Link : (info.isDir() ? Listed::Folder : Listed::Other);
+    }
+    look.exists = true;
+    look.directory = kind == Listed::Folder;
+    const auto finderInfo = FinderInfo::read(*m_path, m_listed == Listed::No || m_sidecarListed);
+    look.visible = !finderInfo || (FinderInfo::flags(*finderInfo) & FinderInfo::kIsInvisible) == 0;
+    if (look.directory) {
+        look.macType = String("fold");
+        look.macCreator = String("MACS");
+    } else if (finderInfo) {
+        look.macType = String(FinderInfo::type(*finderInfo));
+        look.macCreator = String(FinderInfo::creator(*finderInfo));
+    }
+    return look;
 }
 
 bool FolderItem::Visible() const

@@ -55,14 +55,34 @@ public:
     // Opens the item with the desktop's default application.
     void Launch(bool activate = true) const;
 
+    // What one look at the item tells, for walks that ask several questions of every entry: the
+    // answers of Exists, Directory, MacType, MacCreator and Visible at that moment, not kept up to
+    // date. An entry of a listing is looked at with what the listing told (its kind, whether a
+    // sidecar lay beside it), so that a walk reads no more of the disk than it must.
+    struct Look
+    {
+        bool exists = false;
+        bool directory = false;
+        bool visible = true;
+        String macType;
+        String macCreator;
+    };
+    Look LookAt() const;
+
     friend bool operator==(const FolderItem &a, const FolderItem &b);
 
 private:
     struct Listing;
+    struct Node;
+    // What the folder's listing told of an entry it gave.
+    enum class Listed : unsigned char { No, Folder, Link, Other, Unknown };
+    static void readEntries(const QString &folder, Listing &listing);
     void requireItem() const;
     Listing &listing() const; // read on first use
     std::shared_ptr<const QString> m_path;
     std::shared_ptr<Listing> m_listing;
+    Listed m_listed = Listed::No;
+    bool m_sidecarListed = false;
 };
 
 // The item at a path. Mode 0: an absolute path, POSIX or colon-separated ("Volume:folder:file");

@@ -1,6 +1,7 @@
 #include "framework/thread.h"
 
 #include "framework/application.h"
+#include "framework/coarseclock.h"
 #include "framework/exceptions.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,7 @@ struct KillUnwind
 };
 
 std::chrono::microseconds g_timeSlice{4000};
+int64_t g_timeSliceNanoseconds = std::chrono::nanoseconds(g_timeSlice).count();
 
 int currentLoopLevel()
 {
@@ -46,8 +48,8 @@ struct Thread::Fiber
     bool active = false; // its stack is in use: running, or beneath a nested event loop
     bool killRequested = false;
     bool unwinding = false;
-    int loopLevel = 0; // the event-loop level it was resumed at
-    std::chrono::steady_clock::time_point sliceStart;
+    int loopLevel = 0;      // the event-loop level it was resumed at
+    int64_t sliceStart = 0; // on the coarse clock, in nanoseconds
     std::exception_ptr escaped;
 };
 
@@ -82,7 +84,9 @@ public:
         Thread::Fiber &fiber = *m_current->m_fiber;
         if (fiber.unwinding)
             return;
-        if (g_timeSlice.count() > 0 && std::chrono::steady_clock::now() - fiber.sliceStart < g_timeSlice)
+        // The coarse clock keeps a yield that does not switch nearly free; its tick of a few
+        // milliseconds is finer than any delay the event loop would notice.
+        if (g_timeSlice.count() > 0 && CoarseNanoseconds() - fiber.sliceStart < g_timeSliceNanoseconds)
             return;
         if (!inOwnCode())
             return;
@@ -139,7 +143,7 @@ private:
         m_current = thread.get();
         fiber.active = true;
         fiber.loopLevel = currentLoopLevel();
-        fiber.sliceStart = std::chrono::steady_clock::now();
+        fiber.sliceStart = CoarseNanoseconds();
         fiber.context = std::move(fiber.context).resume();
         fiber.active = false;
         m_current = previous;
@@ -221,6 +225,7 @@ void Yield()
 void SetTimeSlice(std::chrono::microseconds slice)
 {
     g_timeSlice = slice;
+    g_timeSliceNanoseconds = std::chrono::nanoseconds(slice).count();
 }
 
 bool InThread()

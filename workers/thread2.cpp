@@ -172,9 +172,10 @@ bool Thread2::MatchApp(const FolderItem &item, const String &appName, const Stri
         return false;
     if (appType == "APPL----")
         return MatchAppFN(item, appName);
-    if (factsOf(item).package)
+    const ItemFacts &facts = factsOf(item);
+    if (facts.package)
         return MatchAppF(item, appType);
-    if (item.Directory())
+    if (facts.look.directory)
         return MatchAppD(item, appType);
     return false;
 }
@@ -204,7 +205,7 @@ bool Thread2::MatchAppD(const FolderItem &item, const String &appType)
 
 bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)
 {
-    return fw::InStr(0, item.Name(), appName) > 0 && Globals::gGetTypeFileInfo(item);
+    return fw::InStr(0, factsOf(item).name, appName) > 0 && Globals::gGetTypeFileInfo(item);
 }
 
 String Thread2::GetItemApp3(const String &list, const FolderItem &item)
@@ -268,8 +269,11 @@ const Thread2::ItemFacts &Thread2::factsOf(const FolderItem &item)
     if (m_facts.item.isNil() || !(m_facts.item == item)) {
         m_facts = ItemFacts();
         m_facts.item = item;
-        m_facts.extension = Globals::gExtractExtn(item.Name());
-        m_facts.package = m_facts.extension == "app" && item.MacType() == "fold";
+        m_facts.look = item.LookAt();
+        m_facts.name = item.Name();
+        m_facts.extension = Globals::gExtractExtn(m_facts.name);
+        // A folder's type is "fold": the package test without a second look.
+        m_facts.package = m_facts.extension == "app" && m_facts.look.macType == "fold";
     }
     return m_facts;
 }
@@ -278,10 +282,38 @@ const String &Thread2::typeCreOf(const FolderItem &item)
 {
     factsOf(item);
     if (!m_facts.typeCreRead) {
-        m_facts.typeCre = Globals::gGetTypeCre(item);
+        // As gGetTypeCre: a package's PkgInfo, any other item's type and creator.
+        m_facts.typeCre = m_facts.package ? Globals::gGetTypeCre(item)
+                                          : m_facts.look.macType + m_facts.look.macCreator;
         m_facts.typeCreRead = true;
     }
     return m_facts.typeCre;
+}
+
+void Thread2::readSearchCatalogue()
+{
+    m_searchRows.clear();
+    for (const fw::Dictionary &row : Globals::gItem) {
+        SearchRow &searchRow = m_searchRows.emplace_back();
+        if (!row.HasKey("appLabel"))
+            continue;
+        searchRow.label = row.Value("appLabel").StringValue();
+        const int32_t apps = row.HasKey("appCount") ? fw::ToInt32(fw::Val(rowText(row, "appCount"))) : 0;
+        for (int32_t number = 1; number <= apps; ++number) {
+            const String typeKey = numbered("appType", number);
+            if (!row.HasKey(typeKey))
+                break;
+            searchRow.applications.emplace_back(rowText(row, numbered("appName", number)),
+                                                row.Value(typeKey).StringValue());
+        }
+        const int32_t docs = row.HasKey("docCount") ? fw::ToInt32(fw::Val(rowText(row, "docCount"))) : 0;
+        for (int32_t number = 1; number <= docs; ++number) {
+            const String typeKey = numbered("docType", number);
+            if (!row.HasKey(typeKey))
+                break;
+            searchRow.documentTypes.push_back(row.Value(typeKey).StringValue());
+        }
+    }
 }
 
 void Thread2::FindItem()
@@ -303,6 +335,7 @@ void Thread2::FindItem()
     }
     ++pWin1->pCountFind;
     ShowProgress("FindItem");
+    readSearchCatalogue();
     FindItem2(folder);
 }
 
@@ -312,35 +345,34 @@ void Thread2::FindItem2(const FolderItem &folder)
         if (pWin1->pStopThread2)
             KillMyself("killFind");
         const FolderItem child = folder.Item(i);
-        if (!child.isNil() && child.Exists() && child.Visible() && fw::LeftB(child.Name(), 1) != "."
-            && !FindItem5(child)) {
-            // Links to folders are no directories, so a cycle of links can't make the walk recurse.
-            if (child.Directory() && !factsOf(child).package) {
-                FindItem2(child);
-            } else {
-                FindItem3(child);
-                FindItem4(child);
+        if (!child.isNil()) {
+            const ItemFacts &facts = factsOf(child);
+            if (facts.look.exists && facts.look.visible && fw::LeftB(facts.name, 1) != "."
+                && !FindItem5(child)) {
+                // Links to folders are no directories, so a cycle of links can't make the walk recurse.
+                if (facts.look.directory && !facts.package) {
+                    FindItem2(child);
+                } else {
+                    FindItem3(child);
+                    FindItem4(child);
+                }
             }
         }
         fw::Yield();
     }
 }
 
-bool Thread2::findInCatalogue(const FolderItem &item, const char *countKey, const char *typeKey,
-                              const TypeTest &test, const String &caption)
+template <typename Types, typename Test>
+bool Thread2::findInCatalogue(const FolderItem &item, Types types, const Test &test,
+                              const String &caption)
 {
-    for (size_t index = 0; index < Globals::gItem.size(); ++index) {
-        const fw::Dictionary &row = Globals::gItem[index];
-        // A row that lacks what the search reads takes part in no test.
-        if (!row.HasKey(countKey) || !row.HasKey("appLabel"))
-            continue;
-        const int32_t count = fw::ToInt32(fw::Val(row.Value(countKey).StringValue()));
-        for (int32_t number = 1; number <= count; ++number) {
-            const String key = numbered(typeKey, number);
-            if (!row.HasKey(key))
-                break;
-            if (test(row, number, row.Value(key).StringValue())) {
-                addSearchRow(item, row.Value("appLabel").StringValue(), caption);
+    for (const SearchRow &row : m_searchRows) {
+        for (const auto &type : row.*types) {
+            if (test(type)) {
+                // The listing may be older than the item's removal: what is gone is not listed.
+                if (!item.Exists())
+                    return false;
+                addSearchRow(item, row.label, caption);
                 return true;
             }
             fw::Yield();
@@ -353,9 +385,9 @@ bool Thread2::findInCatalogue(const FolderItem &item, const char *countKey, cons
 void Thread2::FindItem3(const FolderItem &item)
 {
     findInCatalogue(
-        item, "appCount", "appType",
-        [&](const fw::Dictionary &row, int32_t number, const String &type) {
-            return MatchApp(item, rowText(row, numbered("appName", number)), type);
+        item, &SearchRow::applications,
+        [&](const std::pair<String, String> &application) {
+            return MatchApp(item, application.first, application.second);
         },
         "（アプリ）");
 }
@@ -363,8 +395,8 @@ void Thread2::FindItem3(const FolderItem &item)
 void Thread2::FindItem4(const FolderItem &item)
 {
     findInCatalogue(
-        item, "docCount", "docType",
-        [&](const fw::Dictionary &, int32_t, const String &type) {
+        item, &SearchRow::documentTypes,
+        [&](const String &type) {
             // An empty type would take every item without a type and creator for a document.
             return !type.isEmpty() && typeCreOf(item) == type;
         },
@@ -374,8 +406,8 @@ void Thread2::FindItem4(const FolderItem &item)
 bool Thread2::FindItem5(const FolderItem &item)
 {
     return findInCatalogue(
-        item, "docCount", "docType",
-        [&](const fw::Dictionary &, int32_t, const String &type) {
+        item, &SearchRow::documentTypes,
+        [&](const String &type) {
             return fw::LeftB(type, 1) == "." && String(".") + factsOf(item).extension == type;
         },
         "（書類）");

@@ -4,7 +4,8 @@
 #include "framework/string.h"
 #include "framework/thread.h"
 
-#include <functional>
+#include <utility>
+#include <vector>
 
 class Window1;
 namespace fw {
@@ -61,11 +62,13 @@ private:
     // (the home folder, a special folder, a volume, ...) is never taken for a piece.
     fw::String registerPiece(const fw::String &list, const fw::FolderItem &item, const fw::String &kind);
 
-    // What the matchers ask of an item, worked out once per item: the folder search compares one
-    // item with every type of every product.
+    // What the walk and the matchers ask of an item, worked out once per item: the folder search
+    // compares one item with every type of every product.
     struct ItemFacts
     {
         fw::FolderItem item;
+        fw::FolderItem::Look look;
+        fw::String name;
         fw::String extension;
         bool package = false;
         bool typeCreRead = false;
@@ -75,11 +78,23 @@ private:
     const fw::String &typeCreOf(const fw::FolderItem &item);
     ItemFacts m_facts;
 
+    // The catalogue as the search reads it, taken once per run (the catalogue never changes after
+    // start-up). A row that lacks its label or a count takes part in no test of that kind; a count
+    // larger than the types the row names stops at the first one it lacks.
+    struct SearchRow
+    {
+        fw::String label;
+        std::vector<std::pair<fw::String, fw::String>> applications; // name, type-and-creator code
+        std::vector<fw::String> documentTypes;
+    };
+    std::vector<SearchRow> m_searchRows;
+    void readSearchCatalogue();
+
     // The search's matchers share one walk over the catalogue: the first row and, within it, the
     // lowest number whose type passes the test gives the item its one row.
-    using TypeTest = std::function<bool(const fw::Dictionary &row, int32_t number, const fw::String &type)>;
-    bool findInCatalogue(const fw::FolderItem &item, const char *countKey, const char *typeKey,
-                         const TypeTest &test, const fw::String &caption);
+    template <typename Types, typename Test>
+    bool findInCatalogue(const fw::FolderItem &item, Types types, const Test &test,
+                         const fw::String &caption);
     // The documents folder of a product: its preferences folder's record read, and registered.
     fw::String documentsFolderPiece(const fw::String &L, const fw::String &prefsFolderName,
                                      fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));

@@ -1,0 +1,542 @@
+#include "catalogue/catalogue.h"
+#include "framework/listbox.h"
+#include "framework/resources.h"
+#include "framework/scripts.h"
+#include "framework/statictext.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/machome.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+using testsupport::finderInfo;
+using testsupport::makeAppPackage;
+using testsupport::makeFolder;
+using testsupport::writeFile;
+using testsupport::writeSidecar;
+
+namespace {
+
+const QString kQuestion = QStringLiteral("本処理を実行すると、自動取得リストはクリアされます。続けますか？");
+const QString kCancel = QStringLiteral("キャンセル");
+
+// Answers the modal dialogs that the search opens, in order; one nobody expected is rejected and
+// counted, so that a failing test cannot hang.
+class ModalAnswers
+{
+public:
+    using Answer = std::function<bool(QWidget *)>; // true when it answered this dialog
+
+    explicit ModalAnswers(std::deque<Answer> answers) : m_answers(std::move(answers))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+    bool allAnswered() const { return m_answers.empty(); }
+    int unexpected() const { return m_unexpected; }
+    const QStringList &questions() const { return m_questions; }
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == m_last)
+            return;
+        m_last = modal;
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            m_questions << box->text();
+        if (!m_answers.empty() && m_answers.front()(modal)) {
+            m_answers.pop_front();
+            return;
+        }
+        ++m_unexpected;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+    }
+
+    std::deque<Answer> m_answers;
+    QTimer m_timer;
+    QPointer<QWidget> m_last;
+    int m_unexpected = 0;
+    QStringList m_questions;
+};
+
+ModalAnswers::Answer chooseFolder(const QString &path)
+{
+    return [path](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        if (dialog == nullptr)
+            return false;
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        return true;
+    };
+}
+
+ModalAnswers::Answer cancelChooser()
+{
+    return [](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        if (dialog == nullptr)
+            return false;
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        return true;
+    };
+}
+
+// Presses the confirmation's cancel button, or the other one.
+ModalAnswers::Answer answerQuestion(bool goOn)
+{
+    return [goOn](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (box == nullptr)
+            return false;
+        for (QAbstractButton *button : box->buttons()) {
+            if ((button->text() == kCancel) != goOn) {
+                QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+                return true;
+            }
+        }
+        return false;
+    };
+}
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void pause(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// A left click as the mouse makes it: press and release at the point.
+void click(QWidget *widget, QPoint at = {})
+{
+    if (at.isNull())
+        at = widget->rect().center();
+    const QPointF local(at);
+    const QPointF global(widget->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, {}, {});
+    QApplication::sendEvent(widget, &release);
+}
+
+struct Product
+{
+    QString label;
+    std::vector<std::pair<QString, QString>> applications; // name, type-and-creator code
+    QStringList documentTypes;
+};
+
+fw::Dictionary catalogueRow(const Product &product)
+{
+    fw::Dictionary row;
+    row.Value("appLabel", fw::String(product.label));
+    row.Value("appCount", fw::String(QString::number(product.applications.size())));
+    int number = 0;
+    for (const auto &[name, type] : product.applications) {
+        ++number;
+        row.Value(fw::String(QStringLiteral("appName%1").arg(number)), fw::String(name));
+        row.Value(fw::String(QStringLiteral("appType%1").arg(number)), fw::String(type));
+    }
+    row.Value("docCount", fw::String(QString::number(product.documentTypes.size())));
+    number = 0;
+    for (const QString &type : product.documentTypes)
+        row.Value(fw::String(QStringLiteral("docType%1").arg(++number)), fw::String(type));
+    return row;
+}
+
+struct Row
+{
+    QString name;
+    QString caption;
+    QString path;
+    friend bool operator==(const Row &, const Row &) = default;
+    friend std::ostream &operator<<(std::ostream &out, const Row &row)
+    {
+        return out << row.name.toStdString() << " | " << row.caption.toStdString() << " | "
+                   << row.path.toStdString();
+    }
+};
+
+class SearchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        savedCatalogue = std::exchange(Globals::gItem, {});
+        Globals::gItem.push_back(catalogueRow({"Alpha", {{"Alpha", "APPLAaaa"}}, {"DocAAaaa", ".alp"}}));
+        Globals::gItem.push_back(catalogueRow({"Beta", {{"Beta", "APPL----"}}, {"DocAAaaa", "APPLAaaa"}}));
+        window = Window1::instance();
+        QApplication::processEvents();
+        root = home.path() + QStringLiteral("/Search");
+        ASSERT_TRUE(makeFolder(root));
+    }
+    void TearDown() override
+    {
+        Window1::release();
+        ReleaseToolbarPictures();
+        fw::SetResourcesFolder(QString());
+        Globals::gItem = std::move(savedCatalogue);
+    }
+
+    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
+    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
+    QString status() const { return window->control<fw::StaticText>("StaticText1").Text().toQString(); }
+
+    // A file of the given type and creator, as the Finder leaves it on a foreign volume.
+    QString typedFile(const QString &path, const QByteArray &typeCreator)
+    {
+        EXPECT_TRUE(writeFile(path, "data"));
+        EXPECT_TRUE(writeSidecar(path, finderInfo(typeCreator.left(4), typeCreator.mid(4))));
+        return path;
+    }
+    QString package(const QString &folder, const QString &name, const QByteArray &pkgInfo)
+    {
+        testsupport::AppPackageOptions options;
+        options.pkgInfo = pkgInfo;
+        const QString path = makeAppPackage(folder, name, options);
+        EXPECT_FALSE(path.isEmpty());
+        return path;
+    }
+
+    bool idle() const { return toolbar().ToolItem6->Enabled() && !toolbar().ToolItem5->Enabled(); }
+    bool waitUntilIdle()
+    {
+        return waitFor([this] { return idle(); });
+    }
+
+    // Starts a search from the toolbar and answers its dialogs; true when it ended as it should.
+    bool search(std::deque<ModalAnswers::Answer> answers)
+    {
+        ModalAnswers modal(std::move(answers));
+        toolbar().ToolItem6->action()->trigger();
+        const bool ended = waitUntilIdle();
+        lastQuestions = modal.questions();
+        return ended && modal.allAnswered() && modal.unexpected() == 0;
+    }
+    bool searchIn(const QString &folder) { return search({chooseFolder(folder)}); }
+
+    std::vector<Row> rows() const
+    {
+        std::vector<Row> result;
+        for (int row = 0; row < list().ListCount(); ++row) {
+            EXPECT_EQ(list().Cell(row, 4).toQString(), "DFS");
+            result.push_back({list().Cell(row, 0).toQString(), list().Cell(row, 2).toQString(),
+                              list().Cell(row, 5).toQString()});
+        }
+        return result;
+    }
+    Row row(const QString &path, const QString &caption) const
+    {
+        return {path.mid(path.lastIndexOf('/') + 1), caption, path};
+    }
+
+    // The window as an automatic collection leaves it: a group row and a registered piece.
+    void pretendCollection()
+    {
+        list().AddFolder("Alpha");
+        list().setCell(0, 5, "0:");
+        window->AddFIlist(fw::FolderItem::fromPath(home.preferences()), "P");
+        window->pCountGet = 1;
+        window->pCountFind = 0;
+    }
+
+    testsupport::MacHome home;
+    std::vector<fw::Dictionary> savedCatalogue;
+    Window1 *window = nullptr;
+    QString root;
+    QStringList lastQuestions;
+};
+
+TEST_F(SearchTest, firstSearch_asksNothing_andListsEveryFindBelowTheFolder)
+{
+    const QString app = package(root, "Alpha.app", "APPLAaaa");
+    const QString doc = typedFile(root + "/Deep/er/letter", "DocAAaaa");
+    const QString byExtension = root + "/Deep/notes.alp";
+    ASSERT_TRUE(writeFile(byExtension));
+    typedFile(root + "/other", "TEXTttxt");
+    ASSERT_TRUE(writeFile(root + "/plain.txt"));
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_TRUE(lastQuestions.isEmpty());
+    EXPECT_EQ(rows(), (std::vector<Row>{row(app, "Alpha（アプリ）"), row(app, "Beta（書類）"),
+                                        row(doc, "Alpha（書類）"), row(byExtension, "Alpha（書類）")}));
+    EXPECT_EQ(window->pCountFind, 1);
+    EXPECT_EQ(window->pCountGet, 0);
+    EXPECT_TRUE(window->pFI.empty());
+    for (int r = 0; r < list().ListCount(); ++r) {
+        EXPECT_EQ(list().CellType(r, 0), fw::Listbox::TypeDefault);
+        EXPECT_FALSE(list().Cell(r, 1).isEmpty());
+    }
+    EXPECT_FALSE(toolbar().ToolItem4->Enabled());
+    EXPECT_FALSE(window->control<fw::StaticText>("StaticText1").Visible());
+}
+
+TEST_F(SearchTest, afterACollection_theSearchAsks_andCancelKeepsEverything)
+{
+    typedFile(root + "/letter", "DocAAaaa");
+    pretendCollection();
+
+    ASSERT_TRUE(search({answerQuestion(false)}));
+    EXPECT_EQ(lastQuestions, QStringList{kQuestion});
+    EXPECT_EQ(list().ListCount(), 1);
+    EXPECT_EQ(list().Cell(0, 0).toQString(), "Alpha");
+    EXPECT_EQ(window->pFI.size(), 1u);
+    EXPECT_EQ(window->pCountGet, 1);
+    EXPECT_EQ(window->pCountFind, 0);
+
+    ASSERT_TRUE(search({answerQuestion(true), chooseFolder(root)}));
+    EXPECT_EQ(rows(), (std::vector<Row>{row(root + "/letter", "Alpha（書類）")}));
+    EXPECT_TRUE(window->pFI.empty());
+    EXPECT_EQ(window->pCountGet, 1);
+    EXPECT_EQ(window->pCountFind, 1);
+}
+
+TEST_F(SearchTest, cancellingTheFolderChooser_changesNothing)
+{
+    typedFile(root + "/letter", "DocAAaaa");
+    ASSERT_TRUE(search({cancelChooser()}));
+    EXPECT_EQ(list().ListCount(), 0);
+    EXPECT_EQ(window->pCountFind, 0);
+
+    ASSERT_TRUE(searchIn(root));
+    ASSERT_TRUE(search({cancelChooser()}));
+    EXPECT_EQ(rows().size(), 1u);
+    EXPECT_EQ(window->pCountFind, 1);
+}
+
+TEST_F(SearchTest, laterSearches_appendTheirRows_andTheSameFolderTwiceListsEveryFindTwice)
+{
+    const QString letter = typedFile(root + "/letter", "DocAAaaa");
+    const QString other = home.path() + QStringLiteral("/Other");
+    const QString memo = other + QStringLiteral("/memo.alp");
+    ASSERT_TRUE(writeFile(memo));
+    pretendCollection();
+
+    ASSERT_TRUE(search({answerQuestion(true), chooseFolder(root)}));
+    ASSERT_TRUE(searchIn(other));
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(lastQuestions, QStringList());
+    const Row found = row(letter, "Alpha（書類）");
+    EXPECT_EQ(rows(), (std::vector<Row>{found, row(memo, "Alpha（書類）"), found}));
+    EXPECT_EQ(window->pCountFind, 3);
+}
+
+TEST_F(SearchTest, dotNamedAndInvisibleItems_areNeitherListedNorEntered)
+{
+    ASSERT_TRUE(writeFile(root + "/.hidden/inside.alp"));
+    ASSERT_TRUE(writeFile(root + "/.dotted.alp"));
+    ASSERT_TRUE(writeFile(root + "/Secret/inside.alp"));
+    ASSERT_TRUE(writeSidecar(root + "/Secret", finderInfo("", "", testsupport::kInvisibleFlag)));
+    ASSERT_TRUE(writeFile(root + "/unseen.alp"));
+    ASSERT_TRUE(writeSidecar(root + "/unseen.alp", finderInfo("", "", testsupport::kInvisibleFlag)));
+    const QString seen = root + "/seen.alp";
+    ASSERT_TRUE(writeFile(seen));
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(rows(), (std::vector<Row>{row(seen, "Alpha（書類）")}));
+}
+
+TEST_F(SearchTest, packagesAndExtensionMatchedFolders_areListedButNotEntered)
+{
+    const QString app = package(root, "Alpha.app", "APPLAaaa");
+    ASSERT_TRUE(writeFile(app + "/Contents/Resources/inside.alp"));
+    // A package of another kind is a folder like any other.
+    const QString plugin = root + "/Tool.plugin/Contents/help.alp";
+    ASSERT_TRUE(writeFile(plugin));
+    const QString data = root + "/Data.alp";
+    ASSERT_TRUE(writeFile(data + "/inside.alp"));
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(rows(), (std::vector<Row>{row(app, "Alpha（アプリ）"), row(app, "Beta（書類）"),
+                                        row(data, "Alpha（書類）"), row(plugin, "Alpha（書類）")}));
+}
+
+TEST_F(SearchTest, extensionTypes_lookAtTheLastDotOnly)
+{
+    Globals::gItem = {catalogueRow({"Dots", {}, {".gz"}}), catalogueRow({"Bare", {}, {"."}})};
+    const QString several = root + "/backup.tar.gz";
+    const QString bare = root + "/README";
+    const QString trailing = root + "/notes.";
+    for (const QString &name : {several, bare, trailing, root + "/gz", root + "/a.gz.txt"})
+        ASSERT_TRUE(writeFile(name));
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(rows(), (std::vector<Row>{row(several, "Dots（書類）"), row(root + "/gz", "Bare（書類）"),
+                                        row(trailing, "Bare（書類）"), row(bare, "Bare（書類）")}));
+}
+
+TEST_F(SearchTest, anItemThatTwoProductsClaim_carriesTheEarlierLabel)
+{
+    Globals::gItem.insert(Globals::gItem.begin(), catalogueRow({"Gamma", {}, {"Other000", ".alp"}}));
+    const QString letter = typedFile(root + "/letter", "DocAAaaa");
+    const QString memo = root + "/memo.alp";
+    ASSERT_TRUE(writeFile(memo));
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(rows(), (std::vector<Row>{row(letter, "Alpha（書類）"), row(memo, "Gamma（書類）")}));
+}
+
+TEST_F(SearchTest, applicationsByName_needTheMakerInTheirInfoPlist)
+{
+    testsupport::AppPackageOptions options;
+    options.pkgInfo = "APPLbbbb";
+    const QString made = makeAppPackage(root, "Beta Tool.app", options);
+    options.maker = "Someone Else";
+    ASSERT_FALSE(makeAppPackage(root, "Beta Copy.app", options).isEmpty());
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(rows(), (std::vector<Row>{row(made, "Beta（アプリ）")}));
+}
+
+TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
+{
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(writeFile(root + QStringLiteral("/f%1.alp").arg(i, 3, 10, QChar('0'))));
+
+    ModalAnswers modal({chooseFolder(root)});
+    toolbar().ToolItem6->action()->trigger();
+    ASSERT_TRUE(waitFor([this] { return list().ListCount() >= 3; }));
+    toolbar().ToolItem5->action()->trigger();
+    ASSERT_TRUE(waitUntilIdle());
+    const int kept = list().ListCount();
+    EXPECT_LT(kept, 200);
+    EXPECT_EQ(rows().back().name, QStringLiteral("f%1.alp").arg(kept - 1, 3, 10, QChar('0')));
+    EXPECT_EQ(status(), "処理が中止されました。");
+    pause(50);
+    EXPECT_EQ(list().ListCount(), kept);
+    EXPECT_EQ(window->pCountFind, 1);
+}
+
+TEST_F(SearchTest, linksToFolders_areNotEntered_soACycleEnds)
+{
+    const QString memo = root + "/Sub/memo.alp";
+    ASSERT_TRUE(writeFile(memo));
+    ASSERT_TRUE(QFile::link(root, root + "/Sub/loop"));
+    ASSERT_TRUE(QFile::link(root + "/Sub", root + "/Sub/self.alp"));
+
+    ASSERT_TRUE(searchIn(root));
+    // The link is an item like a file: listed when its name matches, never walked into.
+    EXPECT_EQ(rows(),
+              (std::vector<Row>{row(memo, "Alpha（書類）"), row(root + "/Sub/self.alp", "Alpha（書類）")}));
+}
+
+TEST_F(SearchTest, aFolderThatCannotBeRead_isSkippedWithoutAMessage)
+{
+    const QString locked = root + "/Locked";
+    ASSERT_TRUE(writeFile(locked + "/inside.alp"));
+    const QString after = root + "/after.alp";
+    ASSERT_TRUE(writeFile(after));
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    if (DIR *dir = ::opendir(QFile::encodeName(locked).constData())) {
+        ::closedir(dir);
+        ::chmod(QFile::encodeName(locked).constData(), 0755);
+        GTEST_SKIP() << "this user reads every folder";
+    }
+
+    const bool ended = searchIn(root);
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(rows(), (std::vector<Row>{row(after, "Alpha（書類）")}));
+}
+
+TEST_F(SearchTest, incompleteCatalogueRows_andEmptyCodes_matchNothing)
+{
+    fw::Dictionary noLabel;
+    noLabel.Value("docCount", "1");
+    noLabel.Value("docType1", ".alp");
+    fw::Dictionary missingType = catalogueRow({"Missing", {}, {}});
+    missingType.Value("docCount", "2");
+    missingType.Value("docType2", ".alp");
+    fw::Dictionary noCount = catalogueRow({"NoCount", {}, {}});
+    noCount.Value("docType1", ".alp");
+    Globals::gItem = {noLabel,
+                      missingType,
+                      noCount,
+                      catalogueRow({"Empty", {{"Empty", ""}}, {""}}),
+                      catalogueRow({"Zero", {}, {}}),
+                      catalogueRow({"Last", {}, {".alp"}})};
+    const QString memo = root + "/memo.alp";
+    ASSERT_TRUE(writeFile(memo));
+    // Neither has a code: an empty catalogue code must not take them.
+    ASSERT_TRUE(writeFile(root + "/untyped"));
+    package(root, "Empty.app", "");
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(rows(), (std::vector<Row>{row(memo, "Last（書類）")}));
+}
+
+TEST_F(SearchTest, asAUser_aSearchRowCanBeShownInTheFileManager)
+{
+    const QString letter = typedFile(root + "/letter", "DocAAaaa");
+    std::vector<std::pair<int32_t, std::vector<fw::ScriptParameter>>> runs;
+    fw::SetScriptRunHook([&](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
+        runs.emplace_back(id, parameters);
+    });
+    QToolBar *bar = toolbar().toolBar();
+    QWidget *searchButton = bar->widgetForAction(toolbar().ToolItem6->action());
+    QWidget *revealButton = bar->widgetForAction(toolbar().ToolItem8->action());
+    ASSERT_NE(searchButton, nullptr);
+    ASSERT_NE(revealButton, nullptr);
+    EXPECT_EQ(toolbar().ToolItem6->action()->text(), "指定場所を探す…");
+    EXPECT_FALSE(revealButton->isEnabled());
+
+    ModalAnswers modal({chooseFolder(root)});
+    click(searchButton);
+    ASSERT_TRUE(waitUntilIdle());
+    ASSERT_TRUE(modal.allAnswered());
+    ASSERT_EQ(list().ListCount(), 1);
+
+    QTreeView *view = list().view();
+    const QRect cell = view->visualRect(view->model()->index(0, 0));
+    click(view->viewport(), cell.center());
+    EXPECT_EQ(list().ListIndex(), 0);
+    EXPECT_TRUE(revealButton->isEnabled());
+    click(revealButton);
+    fw::SetScriptRunHook({});
+
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].first, 170);
+    ASSERT_EQ(runs[0].second.size(), 1u);
+    EXPECT_EQ(std::get<fw::String>(runs[0].second[0]).toQString(), letter);
+}
+
+} // namespace
