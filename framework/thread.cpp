@@ -143,8 +143,12 @@ private:
         fiber.context = std::move(fiber.context).resume();
         fiber.active = false;
         m_current = previous;
-        if (fiber.context)
+        if (fiber.context) {
+            // The tick posted before the resume may have been spent inside a modal loop that the
+            // fiber opened, where no fiber could run: the suspended fiber still needs one.
+            postTick();
             return;
+        }
 
         fiber.scheduled = false;
         const std::exception_ptr escaped = std::exchange(fiber.escaped, nullptr);
