@@ -2,8 +2,8 @@
 // items that the program must leave alone, so that a person can try the program on it:
 //   velloran-samplehome /tmp/sample-home
 //   HOME=/tmp/sample-home VelloranUninstaller
-#include "tests/support/fixtures.h"
 #include "tests/support/samplehome.h"
+#include "tests/support/fixtures.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -196,14 +196,32 @@ void writeUnrelated(Writer &w)
     w.file(QStringLiteral("Desktop/Todo.txt"), "try the uninstaller\n");
 }
 
-
 // Fields that the products write before and after the long ones; only 17 to 19 are read back.
-QList<QByteArray> recordFields(const QByteArray &field17, const QByteArray &field18, const QByteArray &field19)
+QList<QByteArray> recordFields(const QByteArray &field17, const QByteArray &field18,
+                               const QByteArray &field19)
 {
-    QList<QByteArray> fields{"Velloran Software", "2.1.4", "1", "0", "640", "480", "ja", "1",
-                             "0", "12", "Osaka", "1", "0", "0", "1", "2006", "3"};
+    QList<QByteArray> fields{"Velloran Software",
+                             "2.1.4",
+                             "1",
+                             "0",
+                             "640",
+                             "480",
+                             "ja",
+                             "1",
+                             "0",
+                             "12",
+                             "Osaka",
+                             "1",
+                             "0",
+                             "0",
+                             "1",
+                             "2006",
+                             "3"};
     fields << field17 << field18 << field19;
-    fields << "1" << "0" << "last window 40 40 600 400" << "";
+    fields << "1"
+           << "0"
+           << "last window 40 40 600 400"
+           << "";
     return fields;
 }
 
@@ -214,9 +232,9 @@ void writeRecords(Writer &w)
     const QString documents = w.path(QStringLiteral("Documents"));
     PrefRecord tessolin;
     tessolin.entries = {1, 2, 3};
-    tessolin.fields = recordFields(colonPathOf(documents, true),
-                                   folderAliasOf(documents + QStringLiteral("/Tessolin II")),
-                                   colonPathOf(documents + QStringLiteral("/Tessolin II"), true));
+    tessolin.fields =
+        recordFields(colonPathOf(documents, true), folderAliasOf(documents + QStringLiteral("/Tessolin II")),
+                     colonPathOf(documents + QStringLiteral("/Tessolin II"), true));
     w.file(QStringLiteral("Library/Preferences/Tessolin初期設定/pref2"), pref2Record(tessolin));
 
     PrefRecord ombrisk;
@@ -228,14 +246,13 @@ void writeRecords(Writer &w)
 
     PrefRecord quillary;
     quillary.entries = {};
-    quillary.fields = recordFields(colonPathOf(documents, true),
-                                   colonPathOf(documents + QStringLiteral("/Quillary"), true),
-                                   folderAliasOf(documents + QStringLiteral("/Quillary")));
+    quillary.fields =
+        recordFields(colonPathOf(documents, true), colonPathOf(documents + QStringLiteral("/Quillary"), true),
+                     folderAliasOf(documents + QStringLiteral("/Quillary")));
     w.file(QStringLiteral("Library/Preferences/Quillary初期設定/pref"), prefRecord(quillary));
 }
 
 } // namespace
-
 
 QByteArray colonPathOf(const QString &posixPath, bool folder)
 {
@@ -254,8 +271,8 @@ QByteArray folderAliasOf(const QString &posixPath)
     AliasOptions options;
     options.folder = true;
     options.volumeName = fw::Encodings::MacJapanese()->fromUnicode(fw::StartupVolumeName());
-    options.targetName =
-        fw::Encodings::MacJapanese()->fromUnicode(fw::MacNameFromDiskName(clean.section(QLatin1Char('/'), -1)));
+    options.targetName = fw::Encodings::MacJapanese()->fromUnicode(
+        fw::MacNameFromDiskName(clean.section(QLatin1Char('/'), -1)));
     options.hfsPath = colonPathOf(clean, false);
     options.posixPath = clean.mid(1).toUtf8();
     return aliasRecord(options);
