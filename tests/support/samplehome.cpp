@@ -200,28 +200,10 @@ void writeUnrelated(Writer &w)
 QList<QByteArray> recordFields(const QByteArray &field17, const QByteArray &field18,
                                const QByteArray &field19)
 {
-    QList<QByteArray> fields{"Velloran Software",
-                             "2.1.4",
-                             "1",
-                             "0",
-                             "640",
-                             "480",
-                             "ja",
-                             "1",
-                             "0",
-                             "12",
-                             "Osaka",
-                             "1",
-                             "0",
-                             "0",
-                             "1",
-                             "2006",
-                             "3"};
+    QList<QByteArray> fields =
+        QByteArray("Velloran Software|2.1.4|1|0|640|480|ja|1|0|12|Osaka|1|0|0|1|2006|3").split('|');
     fields << field17 << field18 << field19;
-    fields << "1"
-           << "0"
-           << "last window 40 40 600 400"
-           << "";
+    fields += QByteArray("1|0|last window 40 40 600 400|").split('|');
     return fields;
 }
 
