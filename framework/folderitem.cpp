@@ -5,14 +5,16 @@
 #include "framework/streams.h"
 
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QUrl>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
+
+#include <dirent.h>
 
 namespace fw {
 
@@ -42,9 +44,16 @@ bool isValidComponent(const QString &name)
 // AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own.
 std::vector<QString> readEntries(const QString &folder)
 {
-    QDir dir(folder);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    // Names only: a listing that looked at each entry's kind would cost a stat per entry.
+    QStringList entries;
+    if (DIR *dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const char *name = entry->d_name;
+            if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
+                entries.append(QFile::decodeName(name));
+        }
+        ::closedir(dir);
+    }
     const QSet<QString> present(entries.begin(), entries.end());
     std::vector<QString> names;
     names.reserve(static_cast<size_t>(entries.size()));
