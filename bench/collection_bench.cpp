@@ -102,7 +102,9 @@ int main(int argc, char **argv)
     });
 
     std::vector<double> times;
+    qint64 largestOfAllNs = 0;
     for (int run = 0; run < runs; ++run) {
+        largestDelayNs = 0;
         probe.start(1);
         sinceProbe.start();
         QElapsedTimer clock;
@@ -112,14 +114,16 @@ int main(int argc, char **argv)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         probe.stop();
-        std::printf("run %d: %.1f ms, %d rows, %d pieces\n", run + 1, times.back(),
-                    window->control<fw::Listbox>("Listbox1").ListCount(), window->pFI.size());
+        largestOfAllNs = std::max(largestOfAllNs, largestDelayNs);
+        std::printf("run %d: %.1f ms, %d rows, %d pieces, largest event-loop delay %.1f ms\n", run + 1,
+                    times.back(), window->control<fw::Listbox>("Listbox1").ListCount(), window->pFI.size(),
+                    static_cast<double>(largestDelayNs) / 1e6);
     }
     std::sort(times.begin(), times.end());
     std::printf("collection: best %.1f ms, median %.1f ms (aim: under 100 ms)\n", times.front(),
                 times[times.size() / 2]);
     std::printf("largest event-loop delay: %.1f ms (aim: at most 20 ms)\n",
-                static_cast<double>(largestDelayNs) / 1e6);
+                static_cast<double>(largestOfAllNs) / 1e6);
 
     Window1::release();
     ReleaseToolbarPictures();
