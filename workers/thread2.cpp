@@ -141,7 +141,9 @@ String Thread2::registerPiece(const String &list, const FolderItem &item, const 
 
 FolderItem Thread2::FolderApp()
 {
-    return fw::SpecialFolder::Applications();
+    if (m_applications.isNil())
+        m_applications = fw::SpecialFolder::Applications();
+    return m_applications;
 }
 
 String Thread2::GetItemApp(const String &list, const String &appName, const String &appType)
@@ -157,8 +159,7 @@ String Thread2::GetItemApp2(const FolderItem &folder, const String &list, const 
         if (pWin1->pStopThread2)
             KillMyself("killGet");
         const FolderItem item = folder.Item(i);
-        if (!item.isNil() && item.Exists() && item.Visible() && fw::LeftB(item.Name(), 1) != "."
-            && item.Directory() && !Globals::gAppPackage(item) && MatchApp(item, appName, appType))
+        if (!item.isNil() && isApplicationsCandidate(item) && MatchApp(item, appName, appType))
             result = GetItemApp3(result, item);
         fw::Yield();
     }
@@ -192,15 +193,40 @@ bool Thread2::MatchAppF(const FolderItem &item, const String &appType)
 
 bool Thread2::MatchAppD(const FolderItem &item, const String &appType)
 {
-    for (int i = 1; i <= item.Count(); ++i) {
-        const FolderItem child = item.Item(i);
-        if (!child.isNil() && child.Exists()
-            && (Globals::gAppPackage(child) || child.MacType() == "APPL")
-            && Globals::gGetTypeCre(child) == appType)
+    for (const String &code : applicationCodesIn(item)) {
+        if (code == appType)
             return true;
         fw::Yield();
     }
     return false;
+}
+
+bool Thread2::isApplicationsCandidate(const FolderItem &item)
+{
+    const QString path = item.AbsolutePath().toQString();
+    const auto known = m_candidates.constFind(path);
+    if (known != m_candidates.constEnd())
+        return *known;
+    const bool candidate = item.Exists() && item.Visible() && fw::LeftB(item.Name(), 1) != "."
+        && item.Directory() && !Globals::gAppPackage(item);
+    m_candidates.insert(path, candidate);
+    return candidate;
+}
+
+const std::vector<String> &Thread2::applicationCodesIn(const FolderItem &folder)
+{
+    const QString path = folder.AbsolutePath().toQString();
+    const auto known = m_applicationCodes.constFind(path);
+    if (known != m_applicationCodes.constEnd())
+        return *known;
+    std::vector<String> codes;
+    for (int i = 1; i <= folder.Count(); ++i) {
+        const FolderItem child = folder.Item(i);
+        if (!child.isNil() && child.Exists() && (Globals::gAppPackage(child) || child.MacType() == "APPL"))
+            codes.push_back(Globals::gGetTypeCre(child));
+        fw::Yield();
+    }
+    return *m_applicationCodes.insert(path, std::move(codes));
 }
 
 bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)
@@ -215,7 +241,9 @@ String Thread2::GetItemApp3(const String &list, const FolderItem &item)
 
 FolderItem Thread2::FolderPref()
 {
-    return fw::SpecialFolder::Preferences();
+    if (m_preferences.isNil())
+        m_preferences = fw::SpecialFolder::Preferences();
+    return m_preferences;
 }
 
 FolderItem Thread2::FolderAS()

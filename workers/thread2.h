@@ -4,6 +4,9 @@
 #include "framework/string.h"
 #include "framework/thread.h"
 
+#include <QHash>
+
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -89,6 +92,15 @@ private:
     };
     std::vector<SearchRow> m_searchRows;
     void readSearchCatalogue();
+    // What the Applications walk asks of a top-level item, and the codes of the applications that a
+    // folder holds, read once per run: every application of every product walks the same folder.
+    bool isApplicationsCandidate(const fw::FolderItem &item);
+    const std::vector<fw::String> &applicationCodesIn(const fw::FolderItem &folder);
+    QHash<QString, bool> m_candidates;
+    QHash<QString, std::vector<fw::String>> m_applicationCodes;
+    // The Applications and Preferences folders, listed once per run for the same reason.
+    fw::FolderItem m_applications;
+    fw::FolderItem m_preferences;
 
     // The search's matchers share one walk over the catalogue: the first row and, within it, the
     // lowest number whose type passes the test gives the item its one row.

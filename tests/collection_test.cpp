@@ -1,0 +1,702 @@
+// The automatic collection run through the main window: what it registers and lists, how it ends
+// or stops, and what it leaves alone.
+#include "app/app.h"
+#include "catalogue/catalogue.h"
+#include "framework/listbox.h"
+#include "framework/progresswheel.h"
+#include "framework/resources.h"
+#include "framework/statictext.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/machome.h"
+#include "tests/support/records.h"
+#include "tests/support/samplehome.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <set>
+
+using namespace testsupport;
+
+// Texts and lists of texts show as text when an expectation fails.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &texts, std::ostream *out)
+{
+    *out << '[' << texts.join(QStringLiteral(" | ")).toStdString() << ']';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+const QString kStopped = QStringLiteral("処理が中止されました。");
+
+struct Row
+{
+    QString label;
+    QString check; // "x" ticked, "" not, for group and child rows
+    QString kind;  // column 4
+    QString ref;   // column 5
+    QString caption;
+    bool group = false;
+};
+
+// Answers the modal dialogs that the run opens, in order; one nobody expected is rejected and
+// counted, so that a failing test cannot hang.
+class ModalAnswers
+{
+public:
+    using Answer = std::function<bool(QWidget *)>; // true when it answered this dialog
+
+    ModalAnswers()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+    void expect(std::deque<Answer> answers) { m_answers = std::move(answers); }
+    bool allAnswered() const { return m_answers.empty(); }
+    // The texts of the dialogs that nobody expected.
+    const QStringList &unexpected() const { return m_unexpected; }
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == m_last)
+            return;
+        m_last = modal;
+        if (!m_answers.empty() && m_answers.front()(modal)) {
+            m_answers.pop_front();
+            return;
+        }
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        m_unexpected << (box != nullptr ? box->text() : modal->metaObject()->className());
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+    }
+
+    std::deque<Answer> m_answers;
+    QTimer m_timer;
+    QPointer<QWidget> m_last;
+    QStringList m_unexpected;
+};
+
+ModalAnswers::Answer readMessage(QString *text)
+{
+    return [text](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (box == nullptr)
+            return false;
+        *text = box->text();
+        box->accept();
+        return true;
+    };
+}
+
+ModalAnswers::Answer acceptMessage()
+{
+    return [](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (box != nullptr)
+            box->accept();
+        return box != nullptr;
+    };
+}
+
+ModalAnswers::Answer cancelChooser()
+{
+    return [](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        if (dialog != nullptr)
+            dialog->reject();
+        return dialog != nullptr;
+    };
+}
+
+ModalAnswers::Answer chooseFolder(const QString &path)
+{
+    return [path](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        if (dialog == nullptr)
+            return false;
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+        return true;
+    };
+}
+
+// A catalogue row as the catalogue file gives it: every value text.
+fw::Dictionary productRow(const QString &label, const QList<QPair<QString, QString>> &apps,
+                          const QString &prefName, const QString &plistNam, const QString &apSpName,
+                          const QString &docType1 = {})
+{
+    fw::Dictionary row;
+    row.Value("appLabel", fw::String(label));
+    row.Value("appCount", fw::Str(int64_t{apps.size()}));
+    for (qsizetype i = 0; i < apps.size(); ++i) {
+        row.Value(fw::String("appName") + fw::Str(int64_t{i + 1}), fw::String(apps[i].first));
+        row.Value(fw::String("appType") + fw::Str(int64_t{i + 1}), fw::String(apps[i].second));
+    }
+    row.Value("docCount", fw::String(docType1.isEmpty() ? "0" : "1"));
+    if (!docType1.isEmpty())
+        row.Value("docType1", fw::String(docType1));
+    row.Value("prefName", fw::String(prefName));
+    row.Value("plistNam", fw::String(plistNam));
+    row.Value("apSpName", fw::String(apSpName));
+    return row;
+}
+
+class CollectionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.isValid());
+        m_savedCatalogue = Globals::gItem;
+        Globals::gItem.clear();
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        window = Window1::instance();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        // A run that a failed assertion left behind ends at its next stop point.
+        window->pStopThread2 = true;
+        waitIdle();
+        EXPECT_TRUE(modals.allAnswered());
+        EXPECT_EQ(modals.unexpected(), QStringList());
+        Window1::release();
+        ReleaseToolbarPictures();
+        fw::SetResourcesFolder(QString());
+        Globals::gItem = m_savedCatalogue;
+    }
+
+    QString home() const { return m_home.path(); }
+    QString inHome(const QString &relative) const { return m_home.path() + QLatin1Char('/') + relative; }
+
+    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
+    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
+    fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
+    fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
+
+    // The tool item's button as the user clicks it.
+    static void click(fw::ToolButton *item)
+    {
+        auto *button = qobject_cast<QToolButton *>(item->action()->associatedObjects().isEmpty()
+                                                       ? nullptr
+                                                       : item->action()->associatedObjects().last());
+        ASSERT_NE(button, nullptr);
+        button->click();
+    }
+
+    bool running() const { return toolbar().ToolItem5->Enabled(); }
+
+    // Pumps the event loop until the worker has restored the toolbar.
+    void waitIdle(int timeoutMs = 20000)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (running() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QApplication::processEvents();
+    }
+
+    // One turn of the worker: up to its next yield.
+    static void step() { QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); }
+
+    void collect()
+    {
+        click(toolbar().ToolItem1);
+        waitIdle();
+        ASSERT_FALSE(running());
+    }
+
+    std::vector<Row> rows() const
+    {
+        std::vector<Row> result;
+        for (int r = 0; r < list().ListCount(); ++r) {
+            Row row;
+            row.label = list().Cell(r, 0).toQString();
+            row.check = list().CellType(r, 0) == fw::Listbox::TypeCheckBox && list().CellCheck(r, 0)
+                            ? QStringLiteral("x")
+                            : QString();
+            row.kind = list().Cell(r, 4).toQString();
+            row.ref = list().Cell(r, 5).toQString();
+            row.caption = list().Cell(r, 2).toQString();
+            row.group = list().Cell(r, 1).isEmpty();
+            result.push_back(row);
+        }
+        return result;
+    }
+
+    // Group label, then each child as "name kind", in list order.
+    QStringList outline() const
+    {
+        QStringList lines;
+        for (const Row &row : rows())
+            lines << (row.group ? row.label : QStringLiteral("  ") + row.label + QLatin1Char(' ') + row.kind);
+        return lines;
+    }
+
+    QStringList groupLists() const
+    {
+        QStringList lists;
+        for (const Row &row : rows()) {
+            if (row.group)
+                lists << row.label + QLatin1Char('=') + row.ref;
+        }
+        return lists;
+    }
+
+    QStringList registered() const
+    {
+        QStringList paths;
+        for (int32_t i = 0; i < window->pFI.size(); ++i)
+            paths << window->pFI[i].Value("item").FolderItemValue().AbsolutePath().toQString();
+        return paths;
+    }
+
+    // The window as it is after a run in that mode ("GetItem" or "killGet").
+    void expectRestoredAfter(const QString &mode) const
+    {
+        const bool stopped = mode == QLatin1String("killGet");
+        EXPECT_EQ(status().Visible(), stopped);
+        EXPECT_EQ(status().Text().toQString() == kStopped, stopped);
+        EXPECT_FALSE(wheel().Visible());
+        EXPECT_TRUE(toolbar().ToolItem1->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem4->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem6->Enabled());
+        EXPECT_FALSE(toolbar().ToolItem5->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem9->Enabled());
+        EXPECT_TRUE(list().UserExpansionEnabled());
+        EXPECT_EQ(window->pCountGet, 1);
+        EXPECT_EQ(window->pCountFind, 0);
+    }
+
+    void app(const QString &folder, const QString &name, const QByteArray &code,
+             const QString &maker = QStringLiteral("Velloran Software"))
+    {
+        ASSERT_FALSE(makeAppPackage(inHome(folder), name, {code, maker, false}).isEmpty());
+    }
+    void file(const QString &relative, const QByteArray &bytes = "x")
+    {
+        ASSERT_TRUE(writeFile(inHome(relative), bytes));
+    }
+    void folder(const QString &relative) { ASSERT_TRUE(makeFolder(inHome(relative))); }
+
+    Window1 *window = nullptr;
+    // Answers the dialogs a test expects; any other is cancelled and makes the test fail.
+    ModalAnswers modals;
+
+private:
+    MacHome m_home;
+    std::vector<fw::Dictionary> m_savedCatalogue;
+};
+
+// --- The sample home ----------------------------------------------------------------------------
+
+class SampleHomeCollectionTest : public CollectionTest
+{
+protected:
+    void SetUp() override
+    {
+        CollectionTest::SetUp();
+        // The sample home is written into an empty home folder of its own.
+        QDir(home()).removeRecursively();
+        ASSERT_TRUE(writeSampleHome(home()));
+        App().InitDictionary();
+    }
+};
+
+TEST_F(SampleHomeCollectionTest, theToolbarsCollect_listsEveryProductsPiecesTickedInCatalogueOrder)
+{
+    QString goneMessage;
+    modals.expect({readMessage(&goneMessage), chooseFolder(inHome("Documents/Ombrisk"))});
+    click(toolbar().ToolItem1);
+
+    // While it runs only Stop can be pressed, and the status line says so.
+    EXPECT_FALSE(toolbar().ToolItem1->Enabled());
+    EXPECT_FALSE(toolbar().ToolItem4->Enabled());
+    EXPECT_FALSE(toolbar().ToolItem6->Enabled());
+    EXPECT_TRUE(toolbar().ToolItem5->Enabled());
+    EXPECT_FALSE(toolbar().ToolItem9->Enabled());
+    step();
+    EXPECT_TRUE(status().Visible());
+    EXPECT_EQ(status().Text().toQString(), QStringLiteral("取得中..."));
+    EXPECT_TRUE(wheel().Visible());
+
+    waitIdle();
+    EXPECT_EQ(goneMessage, QStringLiteral("「%1」が見つかりません。再指定して下さい。")
+                               .arg(QString::fromLatin1(colonPathOf(inHome(kSampleGoneDocuments), false))));
+
+    const QStringList expected{
+        "Tessolin II",
+        "  Tessolin II AD",
+        "  Tessolin II AD",
+        "  Tessolin初期設定 P",
+        "  jp.velloran.Tessolin.plist PL",
+        "  Tessolin II AS",
+        "  Tessolin II DD",
+        "Ombrisk",
+        "  Ombrisk AD",
+        "  Ombrisk初期設定 P",
+        "  jp.velloran.Ombrisk.plist PL",
+        "  Ombrisk Prefs.plist PL",
+        "  Ombrisk Prefs.plist.lockfile PL",
+        "  Ombrisk.plist PL",
+        "  Ombrisk DD",
+        "Quillary",
+        "  Quillary AD",
+        "  Quillary初期設定 P",
+        "  jp.velloran.Quillary.plist PL",
+        "  Quillary AS",
+        "  Quillary DD",
+        "Dromaxe mini",
+        "  Dromaxe mini AD",
+        "  Dromaxe初期設定 P",
+        "  jp.velloran.Dromaxe.plist PL",
+        "Lunvick",
+        "  Lunvick AD",
+        "  Lunvick初期設定 P",
+        "  jp.velloran.Lunvick.plist PL",
+        "Sorbeline nano",
+        "  Sorbeline nano AD",
+        "  Sorbeline nano初期設定 P",
+        "  jp.velloran.Sorbeline.plist PL",
+        "  Sorbeline AS",
+    };
+    EXPECT_EQ(outline(), expected);
+
+    // Both applications of Tessolin II sit in one folder: the first piece, listed twice.
+    ASSERT_FALSE(groupLists().isEmpty());
+    EXPECT_TRUE(groupLists().first().startsWith(QStringLiteral("Tessolin II=0:0:1:")))
+        << groupLists().first().toStdString();
+    for (const Row &row : rows()) {
+        EXPECT_EQ(row.check, QStringLiteral("x")) << row.label.toStdString();
+        if (!row.group) {
+            EXPECT_EQ(window->pFI[row.ref.toInt()].Value("kind").StringValue().toQString(), row.kind);
+        }
+    }
+    const std::vector<Row> all = rows();
+    ASSERT_EQ(all.size(), static_cast<size_t>(expected.size()));
+    EXPECT_EQ(all[1].caption, QStringLiteral("アプリケーション（フォルダ）"));
+    EXPECT_EQ(all[3].caption, QStringLiteral("初期設定フォルダ"));
+    EXPECT_EQ(all[4].caption, QStringLiteral("plist"));
+    EXPECT_EQ(all[5].caption, QStringLiteral("App. Supportフォルダ"));
+    EXPECT_EQ(all[6].caption, QStringLiteral("書類"));
+    for (int r = 0; r < list().ListCount(); ++r)
+        EXPECT_EQ(list().Expanded(r), all[static_cast<size_t>(r)].group);
+
+    // What belongs to no product, or where the program never looks, stays out.
+    for (const QString &path : registered()) {
+        for (const char *other : {"Glimmer", "Old Tessolin", ".Tessolin backup", "Viewer", "Utilities",
+                                  "Dorven", "Ombrisk Settings", "Brightfold", "Ombrisk maps"})
+            EXPECT_FALSE(path.contains(QLatin1String(other))) << path.toStdString();
+    }
+    expectRestoredAfter("GetItem");
+    EXPECT_FALSE(toolbar().ToolItem8->Enabled());
+}
+
+TEST_F(SampleHomeCollectionTest, aSecondCollection_startsAgainAtIndexZero)
+{
+    // Ombrisk's documents stay unchosen, in both runs.
+    modals.expect({acceptMessage(), cancelChooser(), acceptMessage(), acceptMessage(), cancelChooser(),
+                   acceptMessage()});
+    collect();
+    const QStringList firstLists = groupLists();
+    const QStringList firstRegistry = registered();
+    const int firstCount = list().ListCount();
+    ASSERT_FALSE(firstLists.isEmpty());
+    EXPECT_TRUE(firstLists.first().startsWith(QStringLiteral("Tessolin II=0:0:")));
+    EXPECT_FALSE(registered().contains(inHome("Documents/Ombrisk")));
+
+    collect();
+    EXPECT_EQ(groupLists(), firstLists);
+    EXPECT_EQ(registered(), firstRegistry);
+    EXPECT_EQ(list().ListCount(), firstCount);
+    expectRestoredAfter("GetItem");
+}
+
+// --- Homes written for one case -----------------------------------------------------------------
+
+TEST_F(CollectionTest, applications_onlyVisibleFoldersHoldingTheProductsApplication_eachInFolderOrder)
+{
+    Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "", "", "")};
+    app("Applications/Tessolin 2", "Tessolin.app", "APPLWqj1");
+    app("Applications/Tessolin 1", "Tessolin.app", "APPLWqj1");
+    app("Applications/.Tessolin old", "Tessolin.app", "APPLWqj1");
+    app("Applications/Hidden Tessolin", "Tessolin.app", "APPLWqj1");
+    ASSERT_TRUE(writeSidecar(inHome("Applications/Hidden Tessolin"), finderInfo({}, {}, kInvisibleFlag)));
+    app("Applications", "Tessolin.app", "APPLWqj1");             // a package lying in Applications itself
+    app("Applications/Other maker", "Tessolin.app", "APPLWqj9"); // another code
+    app("Applications/Unread", "Tessolin.app", "");              // a package without PkgInfo
+    app("Applications/Deep/Inner", "Tessolin.app", "APPLWqj1");  // two levels down
+    // A link to a folder is not entered.
+    ASSERT_TRUE(QFile::link(inHome("Applications/Tessolin 1"), inHome("Applications/Tessolin link")));
+    collect();
+
+    EXPECT_EQ(registered(),
+              QStringList({inHome("Applications/Tessolin 1"), inHome("Applications/Tessolin 2")}));
+    EXPECT_EQ(groupLists(), QStringList("Tessolin=0:1:"));
+    expectRestoredAfter("GetItem");
+}
+
+TEST_F(CollectionTest, applicationsByName_needTheNameAndAnInfoPlistNamingTheMaker)
+{
+    Globals::gItem = {productRow("Dromaxe", {{"Dromaxe", "APPL----"}}, "", "", "")};
+    ASSERT_TRUE(writeFile(inHome("Applications/Dromaxe 3/contents/Info.plist"),
+                          "<plist><dict><key>CFBundleGetInfoString</key><string>Velloran Software</string>"
+                          "</dict></plist>"));
+    folder("Applications/Dromaxe plain");
+    ASSERT_TRUE(writeFile(inHome("Applications/Other/contents/Info.plist"),
+                          "<plist><string>Velloran Software</string></plist>"));
+    collect();
+
+    EXPECT_EQ(registered(), QStringList(inHome("Applications/Dromaxe 3")));
+    EXPECT_EQ(outline(), QStringList({"Dromaxe", "  Dromaxe 3 AD"}));
+}
+
+TEST_F(CollectionTest, plistFiles_holdTheStemAndPlist_inFolderOrder_butQuillarysLeaveOutDorven)
+{
+    Globals::gItem = {productRow("Ombrisk", {}, "", "Ombrisk", ""),
+                      productRow("Quillary", {}, "", "Quillary", ""),
+                      productRow("Dorven", {}, "", "Dorven", "")};
+    for (const char *name : {"Ombrisk Settings", "Ombrisk.plist", "Ombrisk Prefs.plist.lockfile",
+                             "plist.Ombrisk", "Quillary.plist", "Quillary Dorven.plist", "Other.plist"})
+        file(QStringLiteral("Library/Preferences/") + QString::fromUtf8(name));
+    collect();
+
+    EXPECT_EQ(outline(), QStringList({"Ombrisk", "  Ombrisk Prefs.plist.lockfile PL", "  Ombrisk.plist PL",
+                                      "  plist.Ombrisk PL", "Quillary", "  Quillary.plist PL", "Dorven",
+                                      "  Quillary Dorven.plist PL"}));
+}
+
+TEST_F(CollectionTest, aSharedPiece_isRegisteredOnce_andShownUnderBothGroupRowsWithOneIndex)
+{
+    Globals::gItem = {productRow("Lunvick", {{"Lunvick", "APPLWqjm"}}, "Shared", "Lunvick", ""),
+                      productRow("Lunvick Pro", {}, "Shared", "Lunvick", "Lunvick")};
+    app("Applications/Lunvick", "Lunvick.app", "APPLWqjm");
+    folder("Library/Preferences/Shared");
+    file("Library/Preferences/Lunvick.plist");
+    folder("Library/Application Support/Lunvick");
+    collect();
+
+    EXPECT_EQ(groupLists(), QStringList({"Lunvick=0:1:2:", "Lunvick Pro=1:2:3:"}));
+    EXPECT_EQ(outline(), QStringList({"Lunvick", "  Lunvick AD", "  Shared P", "  Lunvick.plist PL",
+                                      "Lunvick Pro", "  Shared P", "  Lunvick.plist PL", "  Lunvick AS"}));
+    EXPECT_EQ(window->pFI.size(), 4);
+}
+
+TEST_F(CollectionTest, emptyNamesAndCodes_andMissingKeys_matchNothing_whileTheRowKeepsItsOtherPieces)
+{
+    fw::Dictionary noKeys;
+    noKeys.Value("appLabel", fw::String("Bare"));
+    noKeys.Value("appCount", fw::String("2"));
+    noKeys.Value("prefName", fw::String("Bare"));
+    Globals::gItem = {productRow("Empty", {{"", "APPL----"}, {"Empty", ""}}, "", "", ""), noKeys,
+                      productRow("Zero", {}, "Zero", "Zero", "")};
+    Globals::gItem[2].Value("appCount", fw::String("none"));
+    // What an empty value would accept: a package without PkgInfo, a folder named anything, every plist.
+    app("Applications/Anything", "Loose.app", "");
+    ASSERT_TRUE(
+        writeFile(inHome("Applications/Named/contents/Info.plist"), "<string>Velloran Software</string>"));
+    file("Library/Preferences/any.plist");
+    folder("Library/Preferences/Bare");
+    folder("Library/Preferences/Zero");
+    file("Library/Preferences/Zero.plist");
+    collect();
+
+    EXPECT_EQ(outline(), QStringList({"Bare", "  Bare P", "Zero", "  Zero P", "  Zero.plist PL"}));
+    expectRestoredAfter("GetItem");
+}
+
+TEST_F(CollectionTest, aCollectionThatFindsNothing_leavesAnEmptyList_andMoveToTrashOn)
+{
+    Globals::gItem = {
+        productRow("Lunvick", {{"Lunvick", "APPLWqjm"}}, "Lunvick初期設定", "Lunvick", "Lunvick")};
+    collect();
+    EXPECT_EQ(list().ListCount(), 0);
+    EXPECT_TRUE(window->pFI.empty());
+    expectRestoredAfter("GetItem");
+}
+
+// A Tessolin "pref2" record whose documents field holds the given text.
+QByteArray tessolinRecord(const QByteArray &documents)
+{
+    PrefRecord record;
+    for (int i = 0; i < 20; ++i)
+        record.fields << (i == 19 ? documents : i >= 17 ? QByteArray() : QByteArray("1"));
+    return pref2Record(record);
+}
+
+TEST_F(CollectionTest, aProtectedLocationNamedAsDocuments_isNeverRegistered)
+{
+    Globals::gItem = {productRow("Tessolin", {}, "Tessolin初期設定", "", "", "Tmx1Wqj1")};
+    folder("Documents/Tessolin");
+    for (const QString &target : {inHome("Documents"), home(), QStringLiteral("/"), inHome("Library"),
+                                  inHome("Documents/Tessolin")}) {
+        ASSERT_TRUE(writeFile(inHome("Library/Preferences/Tessolin初期設定/pref2"),
+                              tessolinRecord(colonPathOf(target, true))));
+        collect();
+        const bool piece = target.endsWith(QLatin1String("/Tessolin"));
+        EXPECT_EQ(registered(), piece ? QStringList({inHome("Library/Preferences/Tessolin初期設定"), target})
+                                      : QStringList(inHome("Library/Preferences/Tessolin初期設定")))
+            << target.toStdString();
+    }
+}
+
+// --- Stopping, the user's hands, closing --------------------------------------------------------
+
+class StoppedCollectionTest : public CollectionTest
+{
+protected:
+    void SetUp() override
+    {
+        CollectionTest::SetUp();
+        Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "Tessolin初期設定", "Tessolin",
+                                     "Tessolin", "Tmx1Wqj1"),
+                          productRow("Ombrisk", {{"Ombrisk", "APPLWqj4"}}, "Ombrisk初期設定", "Ombrisk", "")};
+        app("Applications/Tessolin", "Tessolin.app", "APPLWqj1");
+        app("Applications/Ombrisk", "Ombrisk.app", "APPLWqj4");
+        folder("Applications/Unrelated");
+        folder("Documents/Tessolin");
+        ASSERT_TRUE(writeFile(inHome("Library/Preferences/Tessolin初期設定/pref2"),
+                              tessolinRecord(colonPathOf(inHome("Documents/Tessolin"), true))));
+        file("Library/Preferences/Tessolin.plist");
+        folder("Library/Application Support/Tessolin");
+        folder("Library/Preferences/Ombrisk初期設定");
+        file("Library/Preferences/Ombrisk.plist");
+    }
+};
+
+TEST_F(StoppedCollectionTest, aStopAtAnyMoment_endsAtTheNextStopPoint_withTheWindowRestored)
+{
+    // One run turn by turn: where each piece is registered, and how many turns the run takes.
+    click(toolbar().ToolItem1);
+    std::set<int> moments{0};
+    int turns = 0;
+    for (int32_t size = 0; running() && turns < 100000; ++turns) {
+        step();
+        if (window->pFI.size() != size) {
+            size = window->pFI.size();
+            // Just before, at and after a piece is registered lie the stop points around it.
+            for (int near = turns - 2; near <= turns + 2; ++near)
+                moments.insert(std::max(near, 0));
+        }
+    }
+    ASSERT_FALSE(running());
+    moments.insert(turns - 2); // while the group rows are expanded
+    const QStringList full = registered();
+    const QStringList fullLists = groupLists();
+    ASSERT_EQ(full.size(), 8);
+
+    std::set<qsizetype> stoppedWith; // registry sizes at which a stop ended the run
+    bool sawUnnoticedStop = false;
+    for (const int moment : moments) {
+        click(toolbar().ToolItem1);
+        for (int i = 0; i < moment && running(); ++i)
+            step();
+        click(toolbar().ToolItem5);
+        waitIdle();
+        ASSERT_FALSE(running());
+        const QStringList now = registered();
+        ASSERT_EQ(now, full.mid(0, now.size())) << moment;
+        if (status().Visible()) {
+            // Stopped: what was found so far stays, the finished products' rows stay collapsed.
+            expectRestoredAfter("killGet");
+            stoppedWith.insert(now.size());
+            const QStringList lists = groupLists();
+            ASSERT_EQ(lists, fullLists.mid(0, lists.size())) << moment;
+            EXPECT_EQ(list().ListCount(), lists.size());
+            EXPECT_EQ(lists.size(), now.size() >= 5 ? 1 : 0) << moment;
+        } else {
+            // Past the last stop point: the run ends as it would have, and the flag stays up.
+            sawUnnoticedStop = true;
+            expectRestoredAfter("GetItem");
+            EXPECT_EQ(now, full);
+            EXPECT_EQ(groupLists(), fullLists);
+            EXPECT_EQ(list().ListCount(), 10);
+            EXPECT_TRUE(window->pStopThread2);
+        }
+    }
+    EXPECT_TRUE(sawUnnoticedStop);
+    // Every stop point was met: in the Applications walk (nothing yet, and between the two
+    // products), before the preferences folder, the plist files, Application Support, the documents.
+    EXPECT_EQ(stoppedWith, (std::set<qsizetype>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+TEST_F(StoppedCollectionTest, afterAStop_theUserExpandsAGroupRowIntoItsPieces)
+{
+    click(toolbar().ToolItem1);
+    while (running() && window->pFI.size() < 6)
+        step();
+    click(toolbar().ToolItem5);
+    waitIdle();
+    ASSERT_EQ(status().Text().toQString(), kStopped);
+    ASSERT_EQ(list().ListCount(), 1);
+    list().setListIndex(0);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(list().view(), &right);
+    EXPECT_EQ(outline(), QStringList({"Tessolin", "  Tessolin AD", "  Tessolin初期設定 P",
+                                      "  Tessolin.plist PL", "  Tessolin AS", "  Tessolin DD"}));
+}
+
+TEST_F(StoppedCollectionTest, whileItRuns_theUsersExpandingCannotDisturbTheFinalExpansion)
+{
+    click(toolbar().ToolItem1);
+    while (running() && list().ListCount() == 0)
+        step();
+    ASSERT_TRUE(running());
+    ASSERT_EQ(list().ListCount(), 1);
+    EXPECT_FALSE(list().UserExpansionEnabled());
+    list().setListIndex(0);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(list().view(), &right);
+    EXPECT_FALSE(list().Expanded(0));
+    waitIdle();
+
+    EXPECT_EQ(outline(), QStringList({"Tessolin", "  Tessolin AD", "  Tessolin初期設定 P",
+                                      "  Tessolin.plist PL", "  Tessolin AS", "  Tessolin DD", "Ombrisk",
+                                      "  Ombrisk AD", "  Ombrisk初期設定 P", "  Ombrisk.plist PL"}));
+    expectRestoredAfter("GetItem");
+}
+
+TEST_F(StoppedCollectionTest, closingTheWindowWhileItRuns_endsTheRun)
+{
+    click(toolbar().ToolItem1);
+    while (running() && window->pFI.size() < 3)
+        step();
+    ASSERT_TRUE(running());
+    window->close();
+    const int32_t found = window->pFI.size();
+    for (int i = 0; i < 50; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(window->pFI.size(), found);
+    EXPECT_EQ(list().ListCount(), 0);
+    // The window goes; nothing of the run is left to touch it.
+    Window1::release();
+    for (int i = 0; i < 50; ++i)
+        QApplication::processEvents();
+    window = Window1::instance();
+}
+
+} // namespace
