@@ -197,7 +197,7 @@ private:
         const auto next = std::find_if(m_threads.begin(), m_threads.end(),
                                        [](const auto &thread) { return !thread->m_fiber->active; });
         if (next == m_threads.end())
-            return; // every thread waits beneath a nested loop; the outer tick posts again
+            return; // every thread waits beneath a nested loop; the first to switch out posts again
         std::shared_ptr<Thread> thread = *next;
         m_threads.erase(next);
         m_threads.push_back(thread);
@@ -220,8 +220,11 @@ private:
         finishSwitch(fakeStack, nullptr);
         fiber.active = false;
         m_current = previous;
-        if (fiber.context)
+        if (fiber.context) {
+            // The tick posted before this resumption may have been spent by a nested loop of the fiber.
+            postTick();
             return;
+        }
 
         fiber.scheduled = false;
         const std::exception_ptr escaped = std::exchange(fiber.escaped, nullptr);
