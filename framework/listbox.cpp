@@ -171,7 +171,7 @@ private:
 class Listbox::Delegate : public QStyledItemDelegate
 {
 public:
-    explicit Delegate(Listbox *list) : m_list(list) {}
+    Delegate(Listbox *list, QObject *parent) : QStyledItemDelegate(parent), m_list(list) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -278,7 +278,7 @@ Listbox::Listbox(int columnCount)
 {
     QTreeView *tree = view();
     tree->setModel(m_model.get());
-    tree->setItemDelegate(new Delegate(this));
+    tree->setItemDelegate(new Delegate(this, tree)); // a view does not own its delegate
     tree->setRootIsDecorated(false);
     tree->setItemsExpandable(false);
     tree->setIndentation(0);

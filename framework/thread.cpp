@@ -15,6 +15,19 @@
 #include <exception>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define FW_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FW_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#ifdef FW_ADDRESS_SANITIZER
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
+#endif
+
 namespace fw {
 
 namespace {
@@ -32,6 +45,62 @@ struct KillUnwind
 
 std::chrono::microseconds g_timeSlice{4000};
 int64_t g_timeSliceNanoseconds = std::chrono::nanoseconds(g_timeSlice).count();
+
+struct StackBounds
+{
+    const void *bottom = nullptr;
+    std::size_t size = 0;
+};
+
+// The address sanitizer must be told of every switch between stacks, or it checks (and clears on a
+// throw) the wrong stack. startSwitch goes right before a switch, finishSwitch right after arriving;
+// a null fakeStack on the way out says that the stack left behind is done with.
+#ifdef FW_ADDRESS_SANITIZER
+void startSwitch(void **fakeStack, const StackBounds &to)
+{
+    __sanitizer_start_switch_fiber(fakeStack, to.bottom, to.size);
+}
+
+void finishSwitch(void *fakeStack, StackBounds *from)
+{
+    __sanitizer_finish_switch_fiber(fakeStack, from ? &from->bottom : nullptr, from ? &from->size : nullptr);
+}
+
+void unpoison(const StackBounds &stack)
+{
+    ASAN_UNPOISON_MEMORY_REGION(stack.bottom, stack.size);
+}
+#else
+void startSwitch(void **, const StackBounds &) {}
+void finishSwitch(void *, StackBounds *) {}
+void unpoison(const StackBounds &) {}
+#endif
+
+// A fiber's stack, which reports where it lies. The frames that a fiber leaves on it when it ends
+// keep their sanitizer poisoning; that is cleared before the memory goes back, or the next mapping
+// at those addresses would inherit it.
+class FiberStack
+{
+public:
+    explicit FiberStack(StackBounds *bounds) : m_bounds(bounds) {}
+
+    ctx::stack_context allocate()
+    {
+        ctx::stack_context stack = m_stack.allocate();
+        *m_bounds = {static_cast<char *>(stack.sp) - stack.size, stack.size};
+        return stack;
+    }
+
+    void deallocate(ctx::stack_context &stack) noexcept
+    {
+        unpoison({static_cast<char *>(stack.sp) - stack.size, stack.size});
+        m_stack.deallocate(stack);
+    }
+
+private:
+    ctx::protected_fixedsize_stack m_stack{kStackSize};
+    StackBounds *m_bounds;
+};
 
 int currentLoopLevel()
 {
@@ -51,6 +120,9 @@ struct Thread::Fiber
     int loopLevel = 0;      // the event-loop level it was resumed at
     int64_t sliceStart = 0; // on the coarse clock, in nanoseconds
     std::exception_ptr escaped;
+    StackBounds stack;     // its own stack
+    StackBounds sinkStack; // the stack that resumed it last: the event loop's, or a nested loop's
+    void *fakeStack = nullptr;
 };
 
 // Resumes the fibers from the Qt event loop, one per tick, round robin.
@@ -90,7 +162,9 @@ public:
             return;
         if (!inOwnCode())
             return;
+        startSwitch(&fiber.fakeStack, fiber.sinkStack);
         fiber.sink = std::move(fiber.sink).resume();
+        finishSwitch(fiber.fakeStack, &fiber.sinkStack);
         if (fiber.killRequested && !fiber.unwinding) {
             fiber.unwinding = true;
             throw KillUnwind{};
@@ -127,7 +201,7 @@ private:
         const auto next = std::find_if(m_threads.begin(), m_threads.end(),
                                        [](const auto &thread) { return !thread->m_fiber->active; });
         if (next == m_threads.end())
-            return; // every thread waits beneath a nested loop; the outer tick posts again
+            return; // every thread waits beneath a nested loop; the first to switch out posts again
         std::shared_ptr<Thread> thread = *next;
         m_threads.erase(next);
         m_threads.push_back(thread);
@@ -144,7 +218,10 @@ private:
         fiber.active = true;
         fiber.loopLevel = currentLoopLevel();
         fiber.sliceStart = CoarseNanoseconds();
+        void *fakeStack = nullptr;
+        startSwitch(&fakeStack, fiber.stack);
         fiber.context = std::move(fiber.context).resume();
+        finishSwitch(fakeStack, nullptr);
         fiber.active = false;
         m_current = previous;
         if (fiber.context) {
@@ -183,21 +260,22 @@ void Thread::Run()
     Fiber &fiber = *m_fiber;
     fiber.killRequested = false;
     fiber.unwinding = false;
-    fiber.context =
-        ctx::fiber(std::allocator_arg, ctx::protected_fixedsize_stack(kStackSize), [this](ctx::fiber &&sink) {
-            Fiber &self = *m_fiber;
-            self.sink = std::move(sink);
-            if (!self.killRequested) {
-                try {
-                    Event_Run();
-                } catch (const KillUnwind &) {
-                    // the thread was killed: its stack has unwound
-                } catch (const std::exception &) {
-                    self.escaped = std::current_exception();
-                }
+    fiber.context = ctx::fiber(std::allocator_arg, FiberStack(&fiber.stack), [this](ctx::fiber &&sink) {
+        Fiber &self = *m_fiber;
+        finishSwitch(nullptr, &self.sinkStack);
+        self.sink = std::move(sink);
+        if (!self.killRequested) {
+            try {
+                Event_Run();
+            } catch (const KillUnwind &) {
+                // the thread was killed: its stack has unwound
+            } catch (const std::exception &) {
+                self.escaped = std::current_exception();
             }
-            return std::move(self.sink);
-        });
+        }
+        startSwitch(nullptr, self.sinkStack);
+        return std::move(self.sink);
+    });
     fiber.scheduled = true;
     Scheduler::instance().add(shared_from_this());
 }

@@ -9,6 +9,10 @@ options=(-DCMAKE_BUILD_TYPE=Debug)
 if [[ ${SANITIZE:-0} == 1 ]]; then
     build=build-sanitize
     options+=(-DVELLORAN_SANITIZE=ON)
+    # Also catch uses of a returned function's locals and of globals before their initialisation.
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+    export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
 fi
 cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build"

@@ -276,4 +276,75 @@ TEST_F(ThreadTest, modalDialogInThread_othersKeepRunning_andNestedYieldDoesNothi
     EXPECT_NE(log.find("[]"), std::string::npos) << log;
 }
 
+TEST_F(ThreadTest, loneThread_goesOnAfterItsModalDialogCloses)
+{
+    // The tick posted before the thread was resumed is spent inside the dialog's loop.
+    int stepsAfterDialog = 0;
+    auto thread = startThread([&](TestThread &) {
+        QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("続けますか？"),
+                        QMessageBox::Yes | QMessageBox::No);
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [] {
+            if (auto *modal = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                modal->button(QMessageBox::Yes)->click();
+        });
+        answer.start(5);
+        box.exec();
+        for (int i = 0; i < 3; ++i) {
+            fw::Yield();
+            ++stepsAfterDialog;
+        }
+    });
+    ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }, 3000));
+    EXPECT_EQ(stepsAfterDialog, 3);
+}
+
+TEST_F(ThreadTest, threadEndingInsideAnotherThreadsModalLoop_returnsToThatThreadsStack)
+{
+    // b is resumed by the nested loop of a's dialog, so it switches back onto a's stack, not the
+    // event loop's; exceptions thrown there afterwards must unwind a's stack, not another.
+    bool bDestroyed = false;
+    bool aDestroyed = false;
+    bool stopB = false;
+    bool caughtInHandler = false;
+    int bSteps = 0;
+    auto b = startThread([&](TestThread &self) {
+        UnwindProbe probe{&bDestroyed};
+        while (!stopB) {
+            ++bSteps;
+            fw::Yield();
+        }
+        self.Kill();
+    });
+    auto a = startThread([&](TestThread &self) {
+        UnwindProbe probe{&aDestroyed};
+        QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("続けますか？"),
+                        QMessageBox::Yes | QMessageBox::No);
+        const int before = bSteps;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (bSteps < before + 3)
+                return;
+            stopB = true;
+            if (b->isRunning())
+                return;
+            try {
+                throw std::runtime_error("handled on a's stack");
+            } catch (const std::runtime_error &) {
+                caughtInHandler = true;
+            }
+            if (auto *modal = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                modal->button(QMessageBox::Yes)->click();
+        });
+        answer.start(5);
+        box.exec();
+        self.Kill();
+    });
+
+    ASSERT_TRUE(waitUntil([&] { return !a->isRunning() && !b->isRunning(); }));
+    EXPECT_TRUE(caughtInHandler);
+    EXPECT_TRUE(bDestroyed);
+    EXPECT_TRUE(aDestroyed);
+}
+
 } // namespace
