@@ -152,15 +152,8 @@ TEST(TrashTest, realMoves_runInAChildProcessWithAHomeOfItsOwn)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QString::fromLatin1(kChildMarker), QStringLiteral("1"));
-
     QProcess child;
-    child.setProcessEnvironment(environment);
+    child.setProcessEnvironment(testsupport::trashChildEnvironment(home.path(), kChildMarker));
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=TrashInOwnHome.*")});
     ASSERT_TRUE(child.waitForFinished(120000));

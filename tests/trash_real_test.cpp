@@ -58,14 +58,8 @@ void runInSampleHome(const char *childTest)
     ASSERT_TRUE(sample.waitForFinished(60000));
     ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home);
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QString::fromLatin1(kChildMarker), QStringLiteral("1"));
     QProcess child;
-    child.setProcessEnvironment(environment);
+    child.setProcessEnvironment(testsupport::trashChildEnvironment(home, kChildMarker));
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=TrashInSampleHome.") + QString::fromLatin1(childTest)});

@@ -27,4 +27,20 @@ QStringList trashListedPaths()
     return paths;
 }
 
+QProcessEnvironment trashChildEnvironment(const QString &home, const char *childMarker)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QString::fromLatin1(childMarker), QStringLiteral("1"));
+    // GLib leaks a little when a move to the Trash fails; the leak checker's suppression of it needs
+    // the full stack, which only the slow unwinder gives through GLib's frames.
+    if (environment.contains(QStringLiteral("LSAN_OPTIONS")))
+        environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                           environment.value(QStringLiteral("LSAN_OPTIONS")) + QStringLiteral(":fast_unwind_on_malloc=0"));
+    return environment;
+}
+
 } // namespace testsupport
