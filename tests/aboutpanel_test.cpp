@@ -45,9 +45,10 @@ void clickOn(QWidget *widget, QPoint point)
 Seen showAndClick(App &app, QPoint where)
 {
     Seen seen;
-    testsupport::answerNextModal([&seen, where](QWidget *modal) {
+    const testsupport::ModalAnswers answers({[&seen, where](QWidget *modal) {
         auto *panel = dynamic_cast<AboutPanel *>(modal);
-        ASSERT_NE(panel, nullptr);
+        if (panel == nullptr)
+            return false;
         seen.panel = panel;
         seen.title = panel->windowTitle();
         seen.content = panel->centralWidget()->size();
@@ -70,8 +71,11 @@ Seen showAndClick(App &app, QPoint where)
         QWidget *target = content->childAt(where);
         clickOn(target != nullptr ? target : content,
                 target != nullptr ? target->mapFrom(content, where) : where);
-    });
+        return true;
+    }});
     app.ShowAboutPanel();
+    EXPECT_TRUE(answers.allAnswered());
+    EXPECT_EQ(answers.unexpected(), QStringList());
     return seen;
 }
 

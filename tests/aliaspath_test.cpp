@@ -1,6 +1,7 @@
 #include "framework/aliasrecord.h"
 #include "framework/folderdialogs.h"
 #include "framework/folderitem.h"
+#include "tests/support/modal.h"
 #include "tests/support/records.h"
 #include "util/aliaspath.h"
 #include "util/decrareetc.h"
@@ -8,92 +9,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
-
 using fw::String;
+using testsupport::cancelChooser;
+using testsupport::choose;
+using testsupport::ModalAnswers;
+using testsupport::readMessage;
 
 namespace {
-
-// Answers the modal dialogs that the code under test opens, in order. A dialog nobody expected is
-// closed (and counted), so that a failing test cannot hang.
-class ModalAnswers
-{
-public:
-    using Answer = std::function<bool(QWidget *)>; // true when it answered this dialog
-
-    explicit ModalAnswers(std::deque<Answer> answers) : m_answers(std::move(answers))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    bool allAnswered() const { return m_answers.empty(); }
-    int unexpected() const { return m_unexpected; }
-
-private:
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == m_last)
-            return;
-        m_last = modal;
-        if (!m_answers.empty() && m_answers.front()(modal)) {
-            m_answers.pop_front();
-            return;
-        }
-        ++m_unexpected;
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-    }
-
-    std::deque<Answer> m_answers;
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-    int m_unexpected = 0;
-};
-
-ModalAnswers::Answer readMessage(QString *text)
-{
-    return [text](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box == nullptr)
-            return false;
-        *text = box->text();
-        box->accept();
-        return true;
-    };
-}
-
-ModalAnswers::Answer choose(const QString &path)
-{
-    return [path](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        if (dialog == nullptr)
-            return false;
-        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-        return true;
-    };
-}
-
-ModalAnswers::Answer cancelChooser()
-{
-    return [](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        if (dialog == nullptr)
-            return false;
-        dialog->reject();
-        return true;
-    };
-}
 
 QByteArray macJapanese(const QString &text)
 {
@@ -180,7 +106,7 @@ TEST_F(AliasPathTest, goneTarget_namesTheStoredPathAndLetsTheUserChooseAgain)
     EXPECT_EQ(message, QStringLiteral("「Startup:gone:書類」が見つかりません。再指定して下さい。"));
     EXPECT_EQ(path, String(other));
     EXPECT_TRUE(answers.allAnswered());
-    EXPECT_EQ(answers.unexpected(), 0);
+    EXPECT_EQ(answers.unexpected(), QStringList());
 }
 
 TEST_F(AliasPathTest, cancelledChooser_givesTheEmptyString)
@@ -221,14 +147,14 @@ TEST_F(AliasPathTest, textThatIsNeitherPathNorRecord_isShownWhole)
 TEST_F(AliasPathTest, paths_areReturnedUnchangedWithoutADialog)
 {
     const QString folder = makeFolder("Docs");
-    const ModalAnswers answers({});
+    const ModalAnswers answers;
     EXPECT_EQ(AliasPath::gAbsPath_dc(String(folder), false), String(folder));
     EXPECT_EQ(AliasPath::gAbsPath_dc(String(colonPath(folder) + ":"), false),
               String(colonPath(folder) + ":"));
     EXPECT_EQ(AliasPath::gAbsPath_dc(String(colonPath(folder)), false), String(colonPath(folder)));
     EXPECT_TRUE(AliasPath::gAbsPath_dc(String(), false).isEmpty());
     QApplication::processEvents();
-    EXPECT_EQ(answers.unexpected(), 0);
+    EXPECT_EQ(answers.unexpected(), QStringList());
 }
 
 TEST(AliasPathStoredPath, scanSkipsZeroLengthsAndStopsAtTheData)

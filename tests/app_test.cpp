@@ -87,8 +87,9 @@ TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
     ASSERT_TRUE(collectionRunning());
 
     bool finishedWhileShown = false;
-    testsupport::answerNextModal([&](QWidget *modal) {
-        ASSERT_NE(dynamic_cast<AboutPanel *>(modal), nullptr);
+    const testsupport::ModalAnswers answers({[&](QWidget *modal) {
+        if (dynamic_cast<AboutPanel *>(modal) == nullptr)
+            return false;
         const QDeadlineTimer deadline(20000);
         while (collectionRunning() && !deadline.hasExpired())
             QApplication::processEvents();
@@ -97,9 +98,12 @@ TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
         QMouseEvent press(QEvent::MouseButtonPress, corner, modal->mapToGlobal(QPointF(corner)), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(modal, &press);
-    });
+        return true;
+    }});
     AppleAbout().action()->trigger();
 
+    EXPECT_TRUE(answers.allAnswered());
+    EXPECT_EQ(answers.unexpected(), QStringList());
     EXPECT_TRUE(finishedWhileShown);
     EXPECT_FALSE(collectionRunning());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

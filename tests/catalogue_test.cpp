@@ -81,16 +81,9 @@ TEST_F(CatalogueFile, loadFile_defaultFolderIsUsedWhenResourcesHasNone)
 
 TEST_F(CatalogueFile, loadFile_inNeitherPlace_saysNotFoundOnceAndAddsNothing)
 {
-    int messages = 0;
-    QString text;
-    testsupport::answerNextModal([&](QWidget *modal) {
-        ++messages;
-        text = testsupport::messageText(modal);
-        testsupport::pressButton(modal);
-    });
+    const testsupport::ModalAnswers answers;
     EXPECT_FALSE(m_app.LoadFile());
-    EXPECT_EQ(messages, 1);
-    EXPECT_EQ(text, "not found.");
+    EXPECT_EQ(answers.seen(), QStringList{"not found."});
     EXPECT_TRUE(Globals::gItem.empty());
 
     m_app.InitDictionary();

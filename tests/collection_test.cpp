@@ -8,6 +8,7 @@
 #include "framework/statictext.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/modal.h"
 #include "tests/support/records.h"
 #include "tests/support/samplehome.h"
 #include "ui/toolbar1.h"
@@ -17,35 +18,16 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
 #include <set>
 
 using namespace testsupport;
-
-// Texts and lists of texts show as text when an expectation fails.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList &texts, std::ostream *out)
-{
-    *out << '[' << texts.join(QStringLiteral(" | ")).toStdString() << ']';
-}
-QT_END_NAMESPACE
 
 namespace {
 
@@ -60,90 +42,6 @@ struct Row
     QString caption;
     bool group = false;
 };
-
-// Answers the modal dialogs that the run opens, in order; one nobody expected is rejected and
-// counted, so that a failing test cannot hang.
-class ModalAnswers
-{
-public:
-    using Answer = std::function<bool(QWidget *)>; // true when it answered this dialog
-
-    ModalAnswers()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    void expect(std::deque<Answer> answers) { m_answers = std::move(answers); }
-    bool allAnswered() const { return m_answers.empty(); }
-    // The texts of the dialogs that nobody expected.
-    const QStringList &unexpected() const { return m_unexpected; }
-
-private:
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == m_last)
-            return;
-        m_last = modal;
-        if (!m_answers.empty() && m_answers.front()(modal)) {
-            m_answers.pop_front();
-            return;
-        }
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        m_unexpected << (box != nullptr ? box->text() : modal->metaObject()->className());
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-    }
-
-    std::deque<Answer> m_answers;
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-    QStringList m_unexpected;
-};
-
-ModalAnswers::Answer readMessage(QString *text)
-{
-    return [text](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box == nullptr)
-            return false;
-        *text = box->text();
-        box->accept();
-        return true;
-    };
-}
-
-ModalAnswers::Answer acceptMessage()
-{
-    return [](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box != nullptr)
-            box->accept();
-        return box != nullptr;
-    };
-}
-
-ModalAnswers::Answer cancelChooser()
-{
-    return [](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        if (dialog != nullptr)
-            dialog->reject();
-        return dialog != nullptr;
-    };
-}
-
-ModalAnswers::Answer chooseFolder(const QString &path)
-{
-    return [path](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        if (dialog == nullptr)
-            return false;
-        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-        return true;
-    };
-}
 
 // A catalogue row as the catalogue file gives it: every value text.
 fw::Dictionary productRow(const QString &label, const QList<QPair<QString, QString>> &apps,
@@ -330,7 +228,7 @@ protected:
 TEST_F(SampleHomeCollectionTest, theToolbarsCollect_listsEveryProductsPiecesTickedInCatalogueOrder)
 {
     QString goneMessage;
-    modals.expect({readMessage(&goneMessage), chooseFolder(inHome("Documents/Ombrisk"))});
+    modals.expect({readMessage(&goneMessage), choose(inHome("Documents/Ombrisk"))});
     click(toolbar().ToolItem1);
 
     // While it runs only Stop can be pressed, and the status line says so.

@@ -5,31 +5,19 @@
 #include "framework/thread.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
-
-// What a confirmation showed.
-struct Asked
-{
-    bool shown = false;
-    QString text;
-    QString explanation;
-    QStringList captions;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QWidget *parent = nullptr;
-};
 
 // The main window's toolbar commands, pressed as the toolbar does; scripts go to a hook.
 class CommandsTest : public ::testing::Test
@@ -62,34 +50,12 @@ protected:
     void press(fw::ToolButton *item) { toolbar().Action(*item); }
 
     // Presses the item and answers the confirmation that it opens with the button of that caption.
-    Asked pressAndAnswer(fw::ToolButton *item, const QString &caption)
+    testsupport::MessageShown pressAndAnswer(fw::ToolButton *item, const QString &caption)
     {
-        Asked asked;
-        QTimer answerer;
-        QObject::connect(&answerer, &QTimer::timeout, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (box == nullptr)
-                return;
-            answerer.stop();
-            asked.shown = true;
-            asked.text = box->text();
-            asked.explanation = box->informativeText();
-            asked.icon = box->icon();
-            asked.parent = box->parentWidget();
-            for (QAbstractButton *button : box->buttons())
-                asked.captions << button->text();
-            asked.captions.sort();
-            for (QAbstractButton *button : box->buttons()) {
-                if (button->text() == caption) {
-                    button->click();
-                    return;
-                }
-            }
-            ADD_FAILURE() << "no button " << caption.toStdString();
-            box->reject();
-        });
-        answerer.start(10);
+        testsupport::MessageShown asked;
+        const testsupport::ModalAnswers answers({testsupport::press(caption, &asked)});
         press(item);
+        EXPECT_EQ(answers.unexpected(), QStringList());
         return asked;
     }
 
@@ -138,11 +104,11 @@ TEST_F(CommandsTest, moveToTrash_asksWithItsTexts_andCancelChangesNothing)
     window->pStopThread1 = true;
     const std::vector<bool> before = toolStates();
 
-    const Asked asked = pressAndAnswer(toolbar().ToolItem4, QStringLiteral("キャンセル"));
+    const testsupport::MessageShown asked = pressAndAnswer(toolbar().ToolItem4, QStringLiteral("キャンセル"));
 
     ASSERT_TRUE(asked.shown);
     EXPECT_EQ(asked.text, QStringLiteral("本当にゴミ箱に移動しますか？"));
-    EXPECT_EQ(asked.explanation, QStringLiteral("Finderの機能を使えば、移動したアイテムを元に戻せます。"));
+    EXPECT_EQ(asked.informativeText, QStringLiteral("Finderの機能を使えば、移動したアイテムを元に戻せます。"));
     EXPECT_EQ(asked.icon, QMessageBox::Warning);
     EXPECT_EQ(asked.parent, window);
     EXPECT_EQ(asked.captions, (QStringList{"OK", "キャンセル"}));
@@ -160,7 +126,7 @@ TEST_F(CommandsTest, moveToTrash_confirmed_startsAFreshRun_thatMovesTheTickedPie
     list().setListIndex(1);
     window->pStopThread1 = true; // left over from an earlier Stop
 
-    const Asked asked = pressAndAnswer(toolbar().ToolItem4, QStringLiteral("OK"));
+    const testsupport::MessageShown asked = pressAndAnswer(toolbar().ToolItem4, QStringLiteral("OK"));
 
     ASSERT_TRUE(asked.shown);
     EXPECT_EQ(list().ListIndex(), -1);
@@ -180,10 +146,10 @@ TEST_F(CommandsTest, clearList_asks_cancelKeepsEverything_andConfirmEmptiesListR
     window->pCountFind = 2;
     list().setListIndex(2);
 
-    Asked asked = pressAndAnswer(toolbar().ToolItem9, QStringLiteral("キャンセル"));
+    testsupport::MessageShown asked = pressAndAnswer(toolbar().ToolItem9, QStringLiteral("キャンセル"));
     ASSERT_TRUE(asked.shown);
     EXPECT_EQ(asked.text, QStringLiteral("本当にクリアしますか？"));
-    EXPECT_TRUE(asked.explanation.isEmpty());
+    EXPECT_TRUE(asked.informativeText.isEmpty());
     EXPECT_EQ(asked.parent, window);
     EXPECT_EQ(list().ListCount(), 3);
     EXPECT_EQ(list().ListIndex(), 2);
@@ -205,7 +171,7 @@ TEST_F(CommandsTest, clearList_asks_cancelKeepsEverything_andConfirmEmptiesListR
 TEST_F(CommandsTest, clearList_onAnEmptyList_stillAsks)
 {
     window->pCountFind = 1;
-    const Asked asked = pressAndAnswer(toolbar().ToolItem9, QStringLiteral("OK"));
+    const testsupport::MessageShown asked = pressAndAnswer(toolbar().ToolItem9, QStringLiteral("OK"));
     EXPECT_TRUE(asked.shown);
     EXPECT_EQ(window->pCountFind, 0);
 }

@@ -12,16 +12,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
 
 using fw::String;
+using testsupport::kChooser;
 
 namespace {
 
@@ -33,60 +29,6 @@ const QString kCannotGoOn = QString::fromUtf8("必要なファイルの所在が
 QString notFound(const QString &name)
 {
     return QString::fromUtf8("「") + name + QString::fromUtf8("」が見つかりません。再指定して下さい。");
-}
-
-// Answers every modal window that the collection opens, in order, and notes what each one said: a
-// message box by its text (answered OK), a folder chooser as "chooser" (answered with the next folder
-// queued; cancelled when that is empty or none is queued).
-class DialogAnswers
-{
-public:
-    DialogAnswers()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start();
-    }
-
-    void chooseNext(const QString &folder) { m_choices.push_back(folder); }
-    // Called with each dialog's text (or "chooser") before it is answered.
-    std::function<void(const QString &)> onSeen;
-    // What the dialogs said, joined by " | ".
-    std::string seen() const { return m_seen.join(" | ").toStdString(); }
-
-private:
-    void answer()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible())
-            return;
-        auto *chooser = qobject_cast<QFileDialog *>(modal);
-        m_seen << (chooser == nullptr ? testsupport::messageText(modal) : QStringLiteral("chooser"));
-        if (onSeen)
-            onSeen(m_seen.back());
-        if (chooser == nullptr) {
-            testsupport::pressButton(modal);
-            return;
-        }
-        const QString choice = m_choices.empty() ? QString() : m_choices.front();
-        if (!m_choices.empty())
-            m_choices.pop_front();
-        if (choice.isEmpty()) {
-            chooser->reject();
-            return;
-        }
-        chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(choice);
-        QMetaObject::invokeMethod(chooser, "accept");
-    }
-
-    QTimer m_timer;
-    std::deque<QString> m_choices;
-    QStringList m_seen;
-};
-
-std::string said(const QStringList &texts)
-{
-    return texts.join(" | ").toStdString();
 }
 
 // A registered piece, as "kind path".
@@ -214,12 +156,12 @@ TEST_F(DocumentsTest, tessolinRecord_isReadUnderEitherOfItsCodes)
     for (const char *code : {"Tmx3Wqj1", "Tmx1Wqj1"}) {
         Globals::gItem.clear();
         addProduct("Tessolin II", kTessolinPrefs, code);
-        DialogAnswers dialogs;
+        testsupport::ModalAnswers dialogs;
         collect();
         EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P"), piece(documents, "DD")}))
             << code;
         EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:1:"}})) << code;
-        EXPECT_EQ(dialogs.seen(), "");
+        EXPECT_EQ(dialogs.seen(), QStringList());
     }
 }
 
@@ -243,12 +185,12 @@ TEST_F(DocumentsTest, eachProductReadsItsOwnRecordFile_inItsOwnEncoding)
     addProduct("Ombrisk", "", "ZorpWqj4");
     addProduct("Quillary", "", "QvayWqj5");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     EXPECT_EQ(pieces(),
               (std::vector<Piece>{piece(tessolin, "DD"), piece(ombrisk, "DD"), piece(quillary, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Ombrisk", "1:"}, {"Quillary", "2:"}}));
-    EXPECT_EQ(dialogs.seen(), "");
+    EXPECT_EQ(dialogs.seen(), QStringList());
 }
 
 TEST_F(DocumentsTest, field17_isResolvedByOmbriskAndQuillary_butNotByTessolin)
@@ -262,10 +204,10 @@ TEST_F(DocumentsTest, field17_isResolvedByOmbriskAndQuillary_butNotByTessolin)
     addProduct("Ombrisk", "", "ZorpWqj4");
     addProduct("Quillary", "", "QvayWqj5");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     const QString message = notFound(QStringLiteral("Startup:gone:Old settings"));
-    EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn, message, "chooser", kCannotGoOn}));
+    EXPECT_EQ(dialogs.seen(), (QStringList{message, kChooser, kCannotGoOn, message, kChooser, kCannotGoOn}));
     // The three products share one documents folder: one piece, one index.
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Ombrisk", "0:"}, {"Quillary", "0:"}}));
@@ -280,11 +222,11 @@ TEST_F(DocumentsTest, cancelledField18_isReportedWithItsNumber_andField19StillCo
     addProduct("Tessolin II", kTessolinPrefs, "Tmx3Wqj1");
     addProduct("Ombrisk", "", "ZorpWqj4");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     const QString message = notFound(QStringLiteral("Startup:gone:Templates"));
     EXPECT_EQ(dialogs.seen(),
-              said({message, "chooser", kCannotGoOn + ":18", message, "chooser", kCannotGoOn}));
+              (QStringList{message, kChooser, kCannotGoOn + ":18", message, kChooser, kCannotGoOn}));
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P"), piece(documents, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:1:"}, {"Ombrisk", "1:"}}));
 }
@@ -300,17 +242,17 @@ TEST_F(DocumentsTest, goneDocumentsFolder_cancelledGivesNone_chosenAgainGivesThe
 
     const QString message = notFound(QStringLiteral("Startup:gone:Documents of old"));
     {
-        DialogAnswers dialogs;
+        testsupport::ModalAnswers dialogs;
         collect();
         EXPECT_EQ(dialogs.seen(),
-                  said({message, "chooser", kCannotGoOn + ":19", message, "chooser", kCannotGoOn}));
+                  (QStringList{message, kChooser, kCannotGoOn + ":19", message, kChooser, kCannotGoOn}));
         EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P")}));
     }
-    DialogAnswers dialogs;
-    dialogs.chooseNext(QString()); // Tessolin: cancelled
-    dialogs.chooseNext(chosen);    // Ombrisk: chosen again
+    // Tessolin's chooser is cancelled, Ombrisk's given the folder again; the messages take OK.
+    testsupport::ModalAnswers dialogs({testsupport::cancelChooser(), testsupport::choose(chosen)});
     collect();
-    EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn + ":19", message, "chooser"}));
+    EXPECT_EQ(dialogs.seen(), (QStringList{message, kChooser, kCannotGoOn + ":19", message, kChooser}));
+    EXPECT_TRUE(dialogs.allAnswered());
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P"), piece(chosen, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Ombrisk", "1:"}}));
 }
@@ -324,14 +266,15 @@ TEST_F(DocumentsTest, stopDuringAReader_letsItFinish_andEndsTheRunAtTheNextProdu
     addProduct("Ombrisk", "", "ZorpWqj4");
     addProduct("Quillary", "", "QvayWqj5");
 
-    DialogAnswers dialogs;
     // The user clicks Stop while the first message is up.
-    dialogs.onSeen = [this](const QString &) {
+    testsupport::ModalAnswers dialogs({[this](QWidget *modal) {
         window->control<Toolbar1>("Toolbar11").ToolItem5->action()->trigger();
-    };
+        return testsupport::acceptMessage()(modal);
+    }});
     collect();
     const QString message = notFound(QStringLiteral("Startup:gone:Templates"));
-    EXPECT_EQ(dialogs.seen(), said({message, "chooser", kCannotGoOn}));
+    EXPECT_EQ(dialogs.seen(), (QStringList{message, kChooser, kCannotGoOn}));
+    EXPECT_TRUE(dialogs.allAnswered());
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Ombrisk", "0:"}}));
     EXPECT_EQ(window->control<fw::StaticText>("StaticText1").Text().toStdString(), "処理が中止されました。");
@@ -346,11 +289,11 @@ TEST_F(DocumentsTest, documentsFieldThatIsAFile_isRegisteredAllTheSame_andAnEmpt
     addProduct("Quillary", "", "QvayWqj5");
     addProduct("Ombrisk", kOmbriskPrefs, "ZorpWqj4");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(file, "DD"), piece(prefs(kOmbriskPrefs), "P")}));
     EXPECT_EQ(groups(), (Groups{{"Quillary", "0:"}, {"Ombrisk", "1:"}}));
-    EXPECT_EQ(dialogs.seen(), "");
+    EXPECT_EQ(dialogs.seen(), QStringList());
 }
 
 TEST_F(DocumentsTest, documentsFolderFoundForAnotherProduct_keepsItsIndex)
@@ -362,7 +305,7 @@ TEST_F(DocumentsTest, documentsFolderFoundForAnotherProduct_keepsItsIndex)
     addProduct("Other", "Shared", nullptr);
     addProduct("Ombrisk", kOmbriskPrefs, "ZorpWqj4");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(shared, "P"), piece(prefs(kOmbriskPrefs), "P")}));
     EXPECT_EQ(groups(), (Groups{{"Other", "0:"}, {"Ombrisk", "1:0:"}}));
@@ -376,7 +319,7 @@ TEST_F(DocumentsTest, otherDocumentCodes_keepTheList)
     addProduct("Lower case", kTessolinPrefs, "tmx3wqj1");
     addProduct("No document", kTessolinPrefs, nullptr);
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(prefs(kTessolinPrefs), "P")}));
     EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}, {"Lower case", "0:"}, {"No document", "0:"}}));
@@ -392,11 +335,11 @@ TEST_F(DocumentsTest, preferencesFoldersWithoutARecord_addNothing_andShowNothing
     addProduct("Ombrisk", "", "ZorpWqj4");
     addProduct("Quillary", "", "QvayWqj5");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     EXPECT_TRUE(pieces().empty());
     EXPECT_TRUE(groups().empty());
-    EXPECT_EQ(dialogs.seen(), "");
+    EXPECT_EQ(dialogs.seen(), QStringList());
 }
 
 TEST_F(DocumentsTest, brokenRecords_areMissingRecords_withoutAMessage)
@@ -413,11 +356,11 @@ TEST_F(DocumentsTest, brokenRecords_areMissingRecords_withoutAMessage)
     addProduct("Ombrisk", "", "ZorpWqj4");
     addProduct("Quillary", "", "QvayWqj5");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     EXPECT_TRUE(pieces().empty());
     EXPECT_TRUE(groups().empty());
-    EXPECT_EQ(dialogs.seen(), "");
+    EXPECT_EQ(dialogs.seen(), QStringList());
 }
 
 TEST_F(DocumentsTest, protectedLocations_areNeverTakenForADocumentsFolder)
@@ -429,11 +372,11 @@ TEST_F(DocumentsTest, protectedLocations_areNeverTakenForADocumentsFolder)
     addProduct("Ombrisk", "", "ZorpWqj4");
     addProduct("Quillary", "", "QvayWqj5");
 
-    DialogAnswers dialogs;
+    testsupport::ModalAnswers dialogs;
     collect();
     EXPECT_TRUE(pieces().empty());
     EXPECT_TRUE(groups().empty());
-    EXPECT_EQ(dialogs.seen(), "");
+    EXPECT_EQ(dialogs.seen(), QStringList());
 }
 
 } // namespace

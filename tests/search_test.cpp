@@ -5,20 +5,15 @@
 #include "framework/statictext.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
-#include <QPointer>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -32,9 +27,14 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+using testsupport::cancelChooser;
+using testsupport::choose;
 using testsupport::finderInfo;
+using testsupport::kChooser;
 using testsupport::makeAppPackage;
 using testsupport::makeFolder;
+using testsupport::ModalAnswers;
+using testsupport::press;
 using testsupport::writeFile;
 using testsupport::writeSidecar;
 
@@ -42,87 +42,7 @@ namespace {
 
 const QString kQuestion = QStringLiteral("本処理を実行すると、自動取得リストはクリアされます。続けますか？");
 const QString kCancel = QStringLiteral("キャンセル");
-
-// Answers the modal dialogs that the search opens, in order; one nobody expected is rejected and
-// counted, so that a failing test cannot hang.
-class ModalAnswers
-{
-public:
-    using Answer = std::function<bool(QWidget *)>; // true when it answered this dialog
-
-    explicit ModalAnswers(std::deque<Answer> answers) : m_answers(std::move(answers))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    bool allAnswered() const { return m_answers.empty(); }
-    int unexpected() const { return m_unexpected; }
-    const QStringList &questions() const { return m_questions; }
-
-private:
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == m_last)
-            return;
-        m_last = modal;
-        if (auto *box = qobject_cast<QMessageBox *>(modal))
-            m_questions << box->text();
-        if (!m_answers.empty() && m_answers.front()(modal)) {
-            m_answers.pop_front();
-            return;
-        }
-        ++m_unexpected;
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-    }
-
-    std::deque<Answer> m_answers;
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-    int m_unexpected = 0;
-    QStringList m_questions;
-};
-
-ModalAnswers::Answer chooseFolder(const QString &path)
-{
-    return [path](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        if (dialog == nullptr)
-            return false;
-        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-        return true;
-    };
-}
-
-ModalAnswers::Answer cancelChooser()
-{
-    return [](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        if (dialog == nullptr)
-            return false;
-        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-        return true;
-    };
-}
-
-// Presses the confirmation's cancel button, or the other one.
-ModalAnswers::Answer answerQuestion(bool goOn)
-{
-    return [goOn](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box == nullptr)
-            return false;
-        for (QAbstractButton *button : box->buttons()) {
-            if ((button->text() == kCancel) != goOn) {
-                QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
-                return true;
-            }
-        }
-        return false;
-    };
-}
+const QString kGoOn = QStringLiteral("OK");
 
 // Runs the event loop until the condition holds or the time is up.
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
@@ -249,10 +169,10 @@ protected:
         ModalAnswers modal(std::move(answers));
         toolbar().ToolItem6->action()->trigger();
         const bool ended = waitUntilIdle();
-        lastQuestions = modal.questions();
-        return ended && modal.allAnswered() && modal.unexpected() == 0;
+        lastSeen = modal.seen();
+        return ended && modal.allAnswered() && modal.unexpected().isEmpty();
     }
-    bool searchIn(const QString &folder) { return search({chooseFolder(folder)}); }
+    bool searchIn(const QString &folder) { return search({choose(folder)}); }
 
     std::vector<Row> rows() const
     {
@@ -283,7 +203,7 @@ protected:
     std::vector<fw::Dictionary> savedCatalogue;
     Window1 *window = nullptr;
     QString root;
-    QStringList lastQuestions;
+    QStringList lastSeen;
 };
 
 TEST_F(SearchTest, firstSearch_asksNothing_andListsEveryFindBelowTheFolder)
@@ -296,7 +216,7 @@ TEST_F(SearchTest, firstSearch_asksNothing_andListsEveryFindBelowTheFolder)
     ASSERT_TRUE(writeFile(root + "/plain.txt"));
 
     ASSERT_TRUE(searchIn(root));
-    EXPECT_TRUE(lastQuestions.isEmpty());
+    EXPECT_EQ(lastSeen, QStringList{kChooser});
     EXPECT_EQ(rows(), (std::vector<Row>{row(app, "Alpha（アプリ）"), row(app, "Beta（書類）"),
                                         row(doc, "Alpha（書類）"), row(byExtension, "Alpha（書類）")}));
     EXPECT_EQ(window->pCountFind, 1);
@@ -315,15 +235,15 @@ TEST_F(SearchTest, afterACollection_theSearchAsks_andCancelKeepsEverything)
     typedFile(root + "/letter", "DocAAaaa");
     pretendCollection();
 
-    ASSERT_TRUE(search({answerQuestion(false)}));
-    EXPECT_EQ(lastQuestions, QStringList{kQuestion});
+    ASSERT_TRUE(search({press(kCancel)}));
+    EXPECT_EQ(lastSeen, QStringList{kQuestion});
     EXPECT_EQ(list().ListCount(), 1);
     EXPECT_EQ(list().Cell(0, 0).toQString(), "Alpha");
     EXPECT_EQ(window->pFI.size(), 1u);
     EXPECT_EQ(window->pCountGet, 1);
     EXPECT_EQ(window->pCountFind, 0);
 
-    ASSERT_TRUE(search({answerQuestion(true), chooseFolder(root)}));
+    ASSERT_TRUE(search({press(kGoOn), choose(root)}));
     EXPECT_EQ(rows(), (std::vector<Row>{row(root + "/letter", "Alpha（書類）")}));
     EXPECT_TRUE(window->pFI.empty());
     EXPECT_EQ(window->pCountGet, 1);
@@ -351,10 +271,10 @@ TEST_F(SearchTest, laterSearches_appendTheirRows_andTheSameFolderTwiceListsEvery
     ASSERT_TRUE(writeFile(memo));
     pretendCollection();
 
-    ASSERT_TRUE(search({answerQuestion(true), chooseFolder(root)}));
+    ASSERT_TRUE(search({press(kGoOn), choose(root)}));
     ASSERT_TRUE(searchIn(other));
     ASSERT_TRUE(searchIn(root));
-    EXPECT_EQ(lastQuestions, QStringList());
+    EXPECT_EQ(lastSeen, QStringList{kChooser});
     const Row found = row(letter, "Alpha（書類）");
     EXPECT_EQ(rows(), (std::vector<Row>{found, row(memo, "Alpha（書類）"), found}));
     EXPECT_EQ(window->pCountFind, 3);
@@ -432,7 +352,7 @@ TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
     for (int i = 0; i < 200; ++i)
         ASSERT_TRUE(writeFile(root + QStringLiteral("/f%1.alp").arg(i, 3, 10, QChar('0'))));
 
-    ModalAnswers modal({chooseFolder(root)});
+    ModalAnswers modal({choose(root)});
     toolbar().ToolItem6->action()->trigger();
     ASSERT_TRUE(waitFor([this] { return list().ListCount() >= 3; }));
     toolbar().ToolItem5->action()->trigger();
@@ -519,7 +439,7 @@ TEST_F(SearchTest, asAUser_aSearchRowCanBeShownInTheFileManager)
     EXPECT_EQ(toolbar().ToolItem6->action()->text(), "指定場所を探す…");
     EXPECT_FALSE(revealButton->isEnabled());
 
-    ModalAnswers modal({chooseFolder(root)});
+    ModalAnswers modal({choose(root)});
     click(searchButton);
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_TRUE(modal.allAnswered());

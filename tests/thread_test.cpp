@@ -1,5 +1,6 @@
 #include "framework/application.h"
 #include "framework/thread.h"
+#include "tests/support/modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -202,13 +203,8 @@ TEST_F(ThreadTest, escapingException_reachesUnhandledService_andProgramGoesOn)
 {
     int hookCalls = 0;
     fw::SetUnhandledExceptionHook([&] { ++hookCalls; });
-    // The service shows a message: answer it.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            box->accept();
-    });
-    answer.start(10);
+    // The service shows a message: it is closed with its button.
+    const testsupport::ModalAnswers answers;
 
     bool destroyed = false;
     auto failing = startThread([&](TestThread &) {
@@ -283,12 +279,7 @@ TEST_F(ThreadTest, loneThread_goesOnAfterItsModalDialogCloses)
     auto thread = startThread([&](TestThread &) {
         QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("続けますか？"),
                         QMessageBox::Yes | QMessageBox::No);
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [] {
-            if (auto *modal = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                modal->button(QMessageBox::Yes)->click();
-        });
-        answer.start(5);
+        const testsupport::ModalAnswers answers({testsupport::press(box.button(QMessageBox::Yes)->text())});
         box.exec();
         for (int i = 0; i < 3; ++i) {
             fw::Yield();

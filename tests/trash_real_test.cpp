@@ -20,7 +20,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -143,14 +142,6 @@ protected:
         fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
         window = Window1::instance();
         QApplication::processEvents();
-        // Every message that comes up is answered with its first button, and its text kept.
-        QObject::connect(&answerer, &QTimer::timeout, [this] {
-            if (QWidget *modal = QApplication::activeModalWidget()) {
-                messages << testsupport::messageText(modal);
-                testsupport::pressButton(modal);
-            }
-        });
-        answerer.start(10);
     }
     void TearDown() override
     {
@@ -216,8 +207,9 @@ protected:
 
     QString home;
     Window1 *window = nullptr;
-    QTimer answerer;
-    QStringList messages;
+    // Every message that comes up is answered with its first button, and its text kept.
+    testsupport::ModalAnswers answers;
+    const QStringList &messages = answers.seen();
 };
 
 TEST_F(TrashInSampleHome, tickedPieces_leaveTheirPlaces_andTheTrashListsThemByOriginalPath)
@@ -303,7 +295,7 @@ TEST_F(TrashInSampleHome, collectUntickMoveConfirm_movesExactlyTheTickedPieces)
     ASSERT_EQ(messages.size(), 3) << messages.join(u'\n').toStdString();
     EXPECT_TRUE(messages[0].endsWith(QStringLiteral("」が見つかりません。再指定して下さい。")));
     EXPECT_EQ(messages[2], QStringLiteral("必要なファイルの所在が不明なので、処理を続行できません。"));
-    messages.clear();
+    const qsizetype collecting = messages.size();
     ASSERT_GT(list().ListCount(), 6);
 
     // Untick "Ombrisk" as a click on its check box does.
@@ -341,8 +333,9 @@ TEST_F(TrashInSampleHome, collectUntickMoveConfirm_movesExactlyTheTickedPieces)
     click(toolbar().ToolItem4);
     waitUntilIdle();
 
-    ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
-    EXPECT_EQ(messages[0], QStringLiteral("本当にゴミ箱に移動しますか？"));
+    const QStringList confirming = messages.mid(collecting);
+    ASSERT_EQ(confirming.size(), 1) << confirming.join(u'\n').toStdString();
+    EXPECT_EQ(confirming[0], QStringLiteral("本当にゴミ箱に移動しますか？"));
     const QStringList listed = testsupport::trashListedPaths();
     EXPECT_EQ(std::set<QString>(listed.begin(), listed.end()), ticked);
     for (const QString &path : ticked)

@@ -16,7 +16,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -96,23 +95,18 @@ protected:
         return row;
     }
 
-    // Runs a trash thread to its end; any message it shows is answered and its text kept.
+    // Runs a trash thread to its end; any message it shows is answered with its first button and
+    // its text kept.
     void runThread()
     {
         auto thread = std::make_shared<Thread1>();
         thread->pWin1 = window;
         thread->Run();
-        QTimer answerer;
-        QObject::connect(&answerer, &QTimer::timeout, [this] {
-            if (QWidget *modal = QApplication::activeModalWidget()) {
-                messages << testsupport::messageText(modal);
-                testsupport::pressButton(modal);
-            }
-        });
-        answerer.start(10);
+        const testsupport::ModalAnswers answers;
         const QDeadlineTimer deadline(20000);
         while (thread->isRunning() && !deadline.hasExpired())
             QApplication::processEvents(QEventLoop::AllEvents, 5);
+        messages += answers.seen();
         ASSERT_FALSE(thread->isRunning()) << "the trash thread did not end";
         QApplication::processEvents();
     }
