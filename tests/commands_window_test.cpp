@@ -108,7 +108,8 @@ TEST_F(CommandsTest, moveToTrash_asksWithItsTexts_andCancelChangesNothing)
 
     ASSERT_TRUE(asked.shown);
     EXPECT_EQ(asked.text, QStringLiteral("本当にゴミ箱に移動しますか？"));
-    EXPECT_EQ(asked.informativeText, QStringLiteral("Finderの機能を使えば、移動したアイテムを元に戻せます。"));
+    EXPECT_EQ(asked.informativeText,
+              QStringLiteral("Finderの機能を使えば、移動したアイテムを元に戻せます。"));
     EXPECT_EQ(asked.icon, QMessageBox::Warning);
     EXPECT_EQ(asked.parent, window);
     EXPECT_EQ(asked.captions, (QStringList{"OK", "キャンセル"}));
