@@ -5,6 +5,7 @@
 #include "framework/thread.h"
 #include "framework/toolbar.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/launches.h"
 #include "tests/support/machome.h"
 #include "tests/support/modal.h"
 #include "ui/aboutpanel.h"
@@ -14,24 +15,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QDesktopServices>
 #include <QMouseEvent>
 #include <QToolBar>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Receives what the program asks the desktop to open.
-class Launches : public QObject
-{
-    Q_OBJECT
-public:
-    QStringList opened;
-public slots:
-    void open(const QUrl &url) { opened << url.toLocalFile(); }
-};
 
 // The program as main() puts it together, on a home of its own holding enough applications that a
 // collection takes many steps.
@@ -111,8 +100,7 @@ TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
 
 TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
 {
-    Launches launches;
-    QDesktopServices::setUrlHandler("file", &launches, "open");
+    const testsupport::Launches launches;
     fw::Application::setExecutableFile(fw::FolderItem::fromPath(QStringLiteral(VELLORAN_SOURCE_DIR "/bin/program")));
     click(toolbar().ToolItem1);
     ASSERT_TRUE(collectionRunning());
@@ -120,7 +108,6 @@ TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
     HelpManual().action()->trigger();
     HelpReadMe().action()->trigger();
     fw::Application::setExecutableFile({});
-    QDesktopServices::unsetUrlHandler("file");
 
     EXPECT_EQ(launches.opened, QStringList({QStringLiteral(VELLORAN_SOURCE_DIR "/Resources/manual.rtf"),
                                             QStringLiteral(VELLORAN_SOURCE_DIR "/Resources/readme.rtf")}));
@@ -132,5 +119,3 @@ TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
 }
 
 } // namespace
-
-#include "app_test.moc"

@@ -1,25 +1,14 @@
 #include "app/app.h"
 #include "framework/folderitem.h"
+#include "tests/support/launches.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Receives what the program asks the desktop to open, in place of the desktop.
-class Launches : public QObject
-{
-    Q_OBJECT
-public:
-    QStringList opened;
-public slots:
-    void open(const QUrl &url) { opened << url.toLocalFile(); }
-};
 
 // An application folder of the test's own (app/bin/program, app/Resources) and a default folder.
 class HelpTest : public ::testing::Test
@@ -35,11 +24,9 @@ protected:
         fw::Application::setExecutableFile(fw::FolderItem::fromPath(root.filePath("app/bin/program")));
         previousFolder = QDir::currentPath();
         QDir::setCurrent(root.filePath("current"));
-        QDesktopServices::setUrlHandler("file", &launches, "open");
     }
     void TearDown() override
     {
-        QDesktopServices::unsetUrlHandler("file");
         QDir::setCurrent(previousFolder);
         fw::Application::setExecutableFile(fw::FolderItem());
     }
@@ -52,7 +39,7 @@ protected:
 
     QTemporaryDir root;
     QString previousFolder;
-    Launches launches;
+    testsupport::Launches launches;
     App app;
 };
 
@@ -82,5 +69,3 @@ TEST_F(HelpTest, aDocumentInNeitherPlace_opensNothing)
 }
 
 } // namespace
-
-#include "help_test.moc"
