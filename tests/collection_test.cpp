@@ -8,6 +8,7 @@
 #include "framework/statictext.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "tests/support/records.h"
 #include "tests/support/samplehome.h"
@@ -64,7 +65,7 @@ fw::Dictionary productRow(const QString &label, const QList<QPair<QString, QStri
     return row;
 }
 
-class CollectionTest : public ::testing::Test
+class CollectionTest : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
@@ -72,9 +73,7 @@ protected:
         ASSERT_TRUE(m_home.isValid());
         m_savedCatalogue = Globals::gItem;
         Globals::gItem.clear();
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-        window = Window1::instance();
-        QApplication::processEvents();
+        MainWindowTest::SetUp();
     }
     void TearDown() override
     {
@@ -83,19 +82,12 @@ protected:
         waitIdle();
         EXPECT_TRUE(modals.allAnswered());
         EXPECT_EQ(modals.unexpected(), QStringList());
-        Window1::release();
-        ReleaseToolbarPictures();
-        fw::SetResourcesFolder(QString());
+        MainWindowTest::TearDown();
         Globals::gItem = m_savedCatalogue;
     }
 
     QString home() const { return m_home.path(); }
     QString inHome(const QString &relative) const { return m_home.path() + QLatin1Char('/') + relative; }
-
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
-    fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
-    fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
 
     // The tool item's button as the user clicks it.
     static void click(fw::ToolButton *item)
@@ -201,7 +193,6 @@ protected:
     }
     void folder(const QString &relative) { ASSERT_TRUE(makeFolder(inHome(relative))); }
 
-    Window1 *window = nullptr;
     // Answers the dialogs a test expects; any other is cancelled and makes the test fail.
     ModalAnswers modals;
 

@@ -5,6 +5,7 @@
 #include "framework/thread.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
@@ -20,15 +21,13 @@
 namespace {
 
 // The main window's toolbar commands, pressed as the toolbar does; scripts go to a hook.
-class CommandsTest : public ::testing::Test
+class CommandsTest : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-        window = Window1::instance();
-        QApplication::processEvents();
+        MainWindowTest::SetUp();
         fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
             runs.emplace_back(id, parameters.empty() ? QString()
                                                      : std::get<fw::String>(parameters[0]).toQString());
@@ -38,13 +37,8 @@ protected:
     {
         fw::SetScriptRunHook({});
         fw::KillAllThreads();
-        Window1::release();
-        ReleaseToolbarPictures();
-        fw::SetResourcesFolder(QString());
+        MainWindowTest::TearDown();
     }
-
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
 
     // Presses the item through the toolbar's handler, whatever its state.
     void press(fw::ToolButton *item) { toolbar().Action(*item); }
@@ -93,7 +87,6 @@ protected:
     }
 
     testsupport::MacHome home;
-    Window1 *window = nullptr;
     std::vector<std::pair<int32_t, QString>> runs;
 };
 

@@ -4,6 +4,7 @@
 #include "framework/statictext.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "tests/support/records.h"
 #include "ui/toolbar1.h"
@@ -14,7 +15,6 @@
 #include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
-
 
 using fw::String;
 using testsupport::kChooser;
@@ -64,7 +64,7 @@ testsupport::PrefRecord record(const QByteArray &f17, const QByteArray &f18, con
     return r;
 }
 
-class DocumentsTest : public ::testing::Test
+class DocumentsTest : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
@@ -72,15 +72,11 @@ protected:
         ASSERT_TRUE(home.isValid());
         m_catalogue = Globals::gItem;
         Globals::gItem.clear();
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-        window = Window1::instance();
-        QApplication::processEvents();
+        MainWindowTest::SetUp();
     }
     void TearDown() override
     {
-        Window1::release();
-        ReleaseToolbarPictures();
-        fw::SetResourcesFolder(QString());
+        MainWindowTest::TearDown();
         Globals::gItem = m_catalogue;
     }
 
@@ -143,7 +139,6 @@ protected:
     }
 
     testsupport::MacHome home;
-    Window1 *window = nullptr;
 
 private:
     std::vector<fw::Dictionary> m_catalogue;

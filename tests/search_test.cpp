@@ -5,6 +5,7 @@
 #include "framework/statictext.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
@@ -114,32 +115,24 @@ struct Row
     }
 };
 
-class SearchTest : public ::testing::Test
+class SearchTest : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
         savedCatalogue = std::exchange(Globals::gItem, {});
         Globals::gItem.push_back(catalogueRow({"Alpha", {{"Alpha", "APPLAaaa"}}, {"DocAAaaa", ".alp"}}));
         Globals::gItem.push_back(catalogueRow({"Beta", {{"Beta", "APPL----"}}, {"DocAAaaa", "APPLAaaa"}}));
-        window = Window1::instance();
-        QApplication::processEvents();
+        MainWindowTest::SetUp();
         root = home.path() + QStringLiteral("/Search");
         ASSERT_TRUE(makeFolder(root));
     }
     void TearDown() override
     {
-        Window1::release();
-        ReleaseToolbarPictures();
-        fw::SetResourcesFolder(QString());
+        MainWindowTest::TearDown();
         Globals::gItem = std::move(savedCatalogue);
     }
-
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
-    QString status() const { return window->control<fw::StaticText>("StaticText1").Text().toQString(); }
 
     // A file of the given type and creator, as the Finder leaves it on a foreign volume.
     QString typedFile(const QString &path, const QByteArray &typeCreator)
@@ -201,7 +194,6 @@ protected:
 
     testsupport::MacHome home;
     std::vector<fw::Dictionary> savedCatalogue;
-    Window1 *window = nullptr;
     QString root;
     QStringList lastSeen;
 };
@@ -360,7 +352,7 @@ TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
     const int kept = list().ListCount();
     EXPECT_LT(kept, 200);
     EXPECT_EQ(rows().back().name, QStringLiteral("f%1.alp").arg(kept - 1, 3, 10, QChar('0')));
-    EXPECT_EQ(status(), "処理が中止されました。");
+    EXPECT_EQ(status().Text().toQString(), "処理が中止されました。");
     pause(50);
     EXPECT_EQ(list().ListCount(), kept);
     EXPECT_EQ(window->pCountFind, 1);

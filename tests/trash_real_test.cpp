@@ -6,6 +6,7 @@
 #include "framework/scripts.h"
 #include "framework/thread.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "tests/support/trashlist.h"
 #include "ui/toolbar1.h"
@@ -127,7 +128,7 @@ private:
     bool m_refusing = false;
 };
 
-class TrashInSampleHome : public ::testing::Test
+class TrashInSampleHome : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
@@ -139,21 +140,15 @@ protected:
         ASSERT_EQ(QString::fromUtf8(g_get_user_data_dir()), home + QStringLiteral("/.local/share"));
         ASSERT_TRUE(QFileInfo(home + QStringLiteral("/Library/Preferences")).isDir());
         fw::TakeScriptFailures();
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-        window = Window1::instance();
-        QApplication::processEvents();
+        MainWindowTest::SetUp();
     }
     void TearDown() override
     {
         fw::KillAllThreads();
-        Window1::release();
-        ReleaseToolbarPictures();
-        fw::SetResourcesFolder(QString());
+        MainWindowTest::TearDown();
         Globals::gItem.clear();
     }
 
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
     QString at(const QString &relative) const { return home + QLatin1Char('/') + relative; }
     static bool present(const QString &path)
     {
@@ -206,7 +201,6 @@ protected:
     }
 
     QString home;
-    Window1 *window = nullptr;
     // Every message that comes up is answered with its first button, and its text kept.
     testsupport::ModalAnswers answers;
     const QStringList &messages = answers.seen();

@@ -7,6 +7,7 @@
 #include "framework/thread.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
@@ -32,15 +33,13 @@ struct Move
 
 // The trash thread against a real list and registry; the layer's moves are replaced by a hook that
 // takes the item out of its place (so that it no longer exists) and records which script was asked.
-class TrashThreadTest : public ::testing::Test
+class TrashThreadTest : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-        window = Window1::instance();
-        QApplication::processEvents();
+        MainWindowTest::SetUp();
         aside = home.path() + QStringLiteral("/aside");
         QDir().mkpath(aside);
         fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
@@ -56,15 +55,8 @@ protected:
     {
         fw::SetScriptRunHook({});
         fw::KillAllThreads();
-        Window1::release();
-        ReleaseToolbarPictures();
-        fw::SetResourcesFolder(QString());
+        MainWindowTest::TearDown();
     }
-
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
-    fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
-    fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
 
     // Makes the item under the home folder and registers it; its registry index.
     int32_t piece(const QString &relative, const char *kind)
@@ -142,7 +134,6 @@ protected:
     }
 
     testsupport::MacHome home;
-    Window1 *window = nullptr;
     QString aside;
     std::vector<Move> moves;
     std::function<void()> onMove;

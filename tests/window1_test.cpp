@@ -4,6 +4,7 @@
 #include "framework/progresswheel.h"
 #include "framework/resources.h"
 #include "framework/statictext.h"
+#include "tests/support/mainwindow.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
@@ -17,27 +18,7 @@
 
 namespace {
 
-class Window1Test : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-        window = Window1::instance();
-        QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        Window1::release();
-        ReleaseToolbarPictures();
-        fw::SetResourcesFolder(QString());
-    }
-
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
-
-    Window1 *window = nullptr;
-};
+using Window1Test = testsupport::MainWindowTest;
 
 TEST_F(Window1Test, afterOpening_theWindowIsIdle)
 {

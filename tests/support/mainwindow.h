@@ -1,0 +1,43 @@
+#pragma once
+
+#include "framework/listbox.h"
+#include "framework/progresswheel.h"
+#include "framework/resources.h"
+#include "framework/statictext.h"
+#include "ui/toolbar1.h"
+#include "ui/window1.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+// Cases on the program's main window: it is opened on the program's resources before each case and
+// closed, with the toolbar's pictures let go, after it. A fixture that adds to this calls SetUp and
+// TearDown from its own at the point where the window is to open or close.
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        window = Window1::instance();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        Window1::release();
+        ReleaseToolbarPictures();
+        fw::SetResourcesFolder(QString());
+    }
+
+    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
+    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
+    fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
+    fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
+
+    Window1 *window = nullptr;
+};
+
+} // namespace testsupport
