@@ -159,19 +159,6 @@ protected:
     {
         return window->AddFIlist(fw::FolderItem::fromPath(at(relative)), kind);
     }
-    // An expanded, ticked group row holding the indexes.
-    void group(const char *label, const std::vector<int32_t> &indexes)
-    {
-        fw::String indexList;
-        for (int32_t index : indexes)
-            indexList += fw::Str(int64_t{index}) + ":";
-        list().AddFolder(label);
-        const int row = list().LastIndex();
-        list().setCellType(row, 0, fw::Listbox::TypeCheckBox);
-        list().setCellCheck(row, 0, true);
-        list().setCell(row, 5, indexList);
-        list().setExpanded(row, true);
-    }
 
     void runTrashThread()
     {

@@ -71,22 +71,6 @@ protected:
         return window->pFI[index].Value("item").FolderItemValue().AbsolutePath().toQString();
     }
 
-    // A ticked group row holding the indexes, expanded (its ticked child rows beneath it) or not.
-    int group(const char *label, const std::vector<int32_t> &indexes, bool expanded = true)
-    {
-        fw::String indexList;
-        for (int32_t index : indexes)
-            indexList += fw::Str(int64_t{index}) + ":";
-        list().AddFolder(label);
-        const int row = list().LastIndex();
-        list().setCellType(row, 0, fw::Listbox::TypeCheckBox);
-        list().setCellCheck(row, 0, true);
-        list().setCell(row, 5, indexList);
-        if (expanded)
-            list().setExpanded(row, true);
-        return row;
-    }
-
     // Runs a trash thread to its end; any message it shows is answered with its first button and
     // its text kept.
     void runThread()

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace testsupport {
 
 // Cases on the program's main window: it is opened on the program's resources before each case and
@@ -36,6 +39,23 @@ protected:
     Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
     fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
     fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
+
+    // Adds a ticked group row holding the registry's indexes, expanded (its ticked child rows beneath
+    // it) or not; its row.
+    int group(const char *label, const std::vector<int32_t> &indexes, bool expanded = true) const
+    {
+        fw::String indexList;
+        for (int32_t index : indexes)
+            indexList += fw::Str(int64_t{index}) + ":";
+        list().AddFolder(label);
+        const int row = list().LastIndex();
+        list().setCellType(row, 0, fw::Listbox::TypeCheckBox);
+        list().setCellCheck(row, 0, true);
+        list().setCell(row, 5, indexList);
+        if (expanded)
+            list().setExpanded(row, true);
+        return row;
+    }
 
     Window1 *window = nullptr;
 };
