@@ -25,9 +25,9 @@ QT_END_NAMESPACE
 namespace testsupport {
 
 // Answers the modal windows that the code under test opens, from the event loop. Each window is
-// offered to the next answer; one that the answer does not take is closed all the same (a message
-// box by its first button, another dialog rejected, any other window closed) and noted, so that a
-// failing test cannot hang.
+// offered to the next answer in order; one that it does not take, or that comes when none is left,
+// is closed all the same (a message box by its first button, another dialog rejected, any other
+// window closed) and noted, so that a failing test cannot hang.
 class ModalAnswers
 {
 public:
@@ -37,6 +37,7 @@ public:
     ModalAnswers(const ModalAnswers &) = delete;
     ModalAnswers &operator=(const ModalAnswers &) = delete;
 
+    // Replaces the answers still waiting.
     void expect(std::deque<Answer> answers) { m_answers = std::move(answers); }
     bool allAnswered() const { return m_answers.empty(); }
     // Every window that came up, in order: a message box by its text, another by its class name
@@ -55,6 +56,7 @@ private:
     QStringList m_unexpected;
 };
 
+// A file chooser, as seen() names it.
 inline const QString kChooser = QStringLiteral("QFileDialog");
 
 // What a message box showed when it came up.
