@@ -64,6 +64,32 @@ bool isValidComponent(const QString &name)
 
 } // namespace
 
+namespace {
+
+// The listing's order: by name ignoring case as QString compares it, then by bytes. Names that are
+// ASCII up to their first difference (nearly all) are compared here without Qt's per-character case
+// folding: for ASCII that folding maps A-Z to a-z and nothing else.
+bool listedBefore(const QString &a, const QString &b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    for (; i < common; ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80)
+            break;
+        const char16_t foldedX = x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x;
+        const char16_t foldedY = y >= 'A' && y <= 'Z' ? y + ('a' - 'A') : y;
+        if (foldedX != foldedY)
+            return foldedX < foldedY;
+    }
+    const int c = i == common ? (a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1))
+                              : QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.toUtf8() < b.toUtf8();
+}
+
+} // namespace
+
 // The entries of a folder as the listing shows them: sorted by name ignoring case, then by bytes. An
 // AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own. A folder
 // that cannot be read lists nothing.
@@ -106,10 +132,7 @@ void FolderItem::readEntries(const QByteArray &folder, Listing &listing)
             listing.entries.push_back(std::move(all[i]));
     }
     std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const Listing::Entry &a, const Listing::Entry &b) {
-                  const int c = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-                  return c != 0 ? c < 0 : a.name.toUtf8() < b.name.toUtf8();
-              });
+              [](const Listing::Entry &a, const Listing::Entry &b) { return listedBefore(a.name, b.name); });
 }
 
 namespace {
