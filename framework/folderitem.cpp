@@ -56,6 +56,19 @@ bool lookAtLink(const QByteArray &path, struct stat &st)
     return ::lstat(path.constData(), &st) == 0;
 }
 
+// A folder's type and creator, made once: every folder a walk meets reports them.
+const String &folderType()
+{
+    static const String type("fold");
+    return type;
+}
+
+const String &folderCreator()
+{
+    static const String creator("MACS");
+    return creator;
+}
+
 bool isValidComponent(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
@@ -279,7 +292,7 @@ String FolderItem::MacType() const
 {
     requireItem();
     if (Directory())
-        return String("fold");
+        return folderType();
     const auto info = FinderInfo::read(nativePath());
     return info ? String(FinderInfo::type(*info)) : String();
 }
@@ -288,7 +301,7 @@ String FolderItem::MacCreator() const
 {
     requireItem();
     if (Directory())
-        return String("MACS");
+        return folderCreator();
     const auto info = FinderInfo::read(nativePath());
     return info ? String(FinderInfo::creator(*info)) : String();
 }
@@ -309,8 +322,8 @@ FolderItem::Look FolderItem::LookAt() const
     const auto finderInfo = FinderInfo::read(nativePath(), m_listed == Listed::No || m_sidecarListed);
     look.visible = !finderInfo || (FinderInfo::flags(*finderInfo) & FinderInfo::kIsInvisible) == 0;
     if (look.directory) {
-        look.macType = String("fold");
-        look.macCreator = String("MACS");
+        look.macType = folderType();
+        look.macCreator = folderCreator();
     } else if (finderInfo) {
         look.macType = String(FinderInfo::type(*finderInfo));
         look.macCreator = String(FinderInfo::creator(*finderInfo));

@@ -296,14 +296,18 @@ String Thread2::GetItemPlist(const String &list, const String &plistNam)
 const Thread2::ItemFacts &Thread2::factsOf(const FolderItem &item)
 {
     if (m_facts.item.isNil() || !(m_facts.item == item)) {
+        // Made once: every item the search meets is compared with them.
+        static const String dot(".");
+        static const String app("app");
+        static const String fold("fold");
         m_facts = ItemFacts();
         m_facts.item = item;
         m_facts.look = item.LookAt();
         m_facts.name = item.Name();
         m_facts.extension = Globals::gExtractExtn(m_facts.name);
-        m_facts.dottedExtension = String(".") + m_facts.extension;
+        m_facts.dottedExtension = dot + m_facts.extension;
         // A folder's type is "fold": the package test without a second look.
-        m_facts.package = m_facts.extension == "app" && m_facts.look.macType == "fold";
+        m_facts.package = m_facts.extension == app && m_facts.look.macType == fold;
     }
     return m_facts;
 }
