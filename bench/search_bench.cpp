@@ -9,6 +9,7 @@
 #include "ui/window1.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,7 +19,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -110,16 +114,23 @@ int makeTree(const QString &root, long wanted)
     return 0;
 }
 
+// The processor time of the process: on a loaded machine a steadier measure than the clock on the wall.
+double cpuSeconds()
+{
+    timespec now = {};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The resident memory, from /proc/self/statm: cheap enough to read while the walk runs, unlike
+// /proc/self/status, whose reading would add to the time measured.
 long residentKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
         return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() < 2 ? -1 : fields[1].toLong() * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
 int search(const QString &root)
@@ -134,8 +145,10 @@ int search(const QString &root)
     qint64 lastTick = 0;
     qint64 largestDelay = 0;
     qint64 closingDelay = 0;
+    double cpuAtStart = 0;
     long rssAtStart = 0;
     long rssLargest = 0;
+    long ticks = 0;
     // A 1 ms timer: the longest gap between its firings is the longest the event loop was kept
     // waiting by the walk.
     QTimer probe;
@@ -149,6 +162,7 @@ int search(const QString &root)
             QMetaObject::invokeMethod(dialog, "accept");
             started = true;
             clock.start();
+            cpuAtStart = cpuSeconds();
             lastTick = 0;
             rssAtStart = residentKiB();
             return;
@@ -161,7 +175,9 @@ int search(const QString &root)
         else
             largestDelay = std::max(largestDelay, now - lastTick);
         lastTick = now;
-        rssLargest = std::max(rssLargest, residentKiB());
+        // Every 16th tick is often enough to see whether memory grows.
+        if (++ticks % 16 == 0)
+            rssLargest = std::max(rssLargest, residentKiB());
     });
     probe.start(1);
 
@@ -169,10 +185,23 @@ int search(const QString &root)
     while (!(started && toolbar.ToolItem6->Enabled()))
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const qint64 elapsed = clock.nsecsElapsed();
+    const double cpu = cpuSeconds() - cpuAtStart;
     probe.stop();
 
     std::printf("search_seconds %.3f\n", double(elapsed) / 1e9);
-    std::printf("rows %d\n", window->control<fw::Listbox>("Listbox1").ListCount());
+    std::printf("search_cpu_seconds %.3f\n", cpu);
+    // Every cell of every row, in order: what a faster walk must leave unchanged.
+    const fw::Listbox &list = window->control<fw::Listbox>("Listbox1");
+    QCryptographicHash digest(QCryptographicHash::Sha1);
+    for (int row = 0; row < list.ListCount(); ++row) {
+        for (int column = 0; column < 6; ++column) {
+            digest.addData(list.Cell(row, column).bytes());
+            digest.addData("\t");
+        }
+        digest.addData("\n");
+    }
+    std::printf("rows %d\n", list.ListCount());
+    std::printf("rows_digest %s\n", digest.result().toHex().constData());
     std::printf("largest_event_loop_delay_ms %.1f\n", double(largestDelay) / 1e6);
     std::printf("chooser_closing_delay_ms %.1f\n", double(closingDelay) / 1e6);
     std::printf("rss_kib_at_start %ld\nrss_kib_largest %ld\n", rssAtStart, rssLargest);

@@ -49,7 +49,9 @@ awk -v s="$best_search" -v f="$best_find" 'BEGIN {
     printf "ratio search / find         %.2f\n", s / f
 }'
 echo "$best_out" | awk '
-    /^rows/ { printf "rows listed                 %s\n", $2 }
+    /^search_cpu_seconds/ { printf "search processor time       %s s (same run)\n", $2 }
+    /^rows / { printf "rows listed                 %s\n", $2 }
+    /^rows_digest/ { printf "rows digest                 %s\n", $2 }
     /^largest_event_loop_delay_ms/ { printf "largest event-loop delay    %s ms (in the walk)\n", $2 }
     /^chooser_closing_delay_ms/ { printf "                            %s ms (while the chooser closes)\n", $2 }
     /^rss_kib_at_start/ { printf "memory at the walk'"'"'s start   %d KiB\n", $2 }

@@ -1,6 +1,5 @@
 #include "framework/finderinfo.h"
 
-#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -54,13 +53,12 @@ QString latin1At(const Bytes &info, size_t offset)
 
 // The sidecar opened without following a link and without blocking (it might be a FIFO), read only if
 // it is a plain file.
-std::optional<Bytes> fromSidecar(const QString &path)
+std::optional<Bytes> fromSidecar(const QByteArray &path)
 {
-    const QString sidecar = sidecarPath(path);
+    const QByteArray sidecar = sidecarPath(path);
     if (sidecar.isEmpty())
         return std::nullopt;
-    const int fd =
-        ::open(QFile::encodeName(sidecar).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(sidecar.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     std::optional<Bytes> info;
@@ -154,15 +152,20 @@ std::optional<Bytes> fromAfpInfo(QByteArrayView blob)
     return toBytes(bytes.constData() + kAfpFinderInfoOffset);
 }
 
-QString sidecarPath(const QString &path)
+QByteArray sidecarPath(const QByteArray &path)
 {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype slash = path.lastIndexOf('/');
     if (slash < 0 || slash == path.size() - 1)
         return {};
-    return path.left(slash + 1) + QLatin1String("._") + path.mid(slash + 1);
+    QByteArray sidecar;
+    sidecar.reserve(path.size() + 2);
+    sidecar.append(QByteArrayView(path).first(slash + 1))
+        .append("._")
+        .append(QByteArrayView(path).sliced(slash + 1));
+    return sidecar;
 }
 
-std::optional<Bytes> read(const QString &path, bool sidecarMayExist)
+std::optional<Bytes> read(const QByteArray &path, bool sidecarMayExist)
 {
     if (sidecarMayExist) {
         if (auto info = fromSidecar(path))

@@ -33,20 +33,22 @@ std::optional<Bytes> fromAppleDouble(QByteArrayView blob);
 // The FinderInfo of a Samba AfpInfo stream (signature 'AFP\0', version 1.0, FinderInfo at offset 16).
 std::optional<Bytes> fromAfpInfo(QByteArrayView blob);
 
+// Paths here are native (QFile::encodeName): a walk asks them of every entry.
+
 // The AppleDouble sidecar "._NAME" beside the item at the path.
-QString sidecarPath(const QString &path);
+QByteArray sidecarPath(const QByteArray &path);
 
 // The FinderInfo of the item at the path (a link stands for itself), looked for in this order: the
 // sidecar, the netatalk attribute, the AfpInfo stream attribute. Nothing when none holds any. A
 // caller that knows there is no sidecar (its folder's listing showed none) says so, and it is not
 // looked for.
-std::optional<Bytes> read(const QString &path, bool sidecarMayExist = true);
+std::optional<Bytes> read(const QByteArray &path, bool sidecarMayExist = true);
 
 // Per-OS: the value of the item's extended attribute (a link's own), or nothing when it has none or
 // the value is larger than maxSize.
-std::optional<QByteArray> readAttribute(const QString &path, const char *name, int64_t maxSize);
+std::optional<QByteArray> readAttribute(const QByteArray &path, const char *name, int64_t maxSize);
 // Per-OS: the names of the item's extended attributes (a link's own), each followed by a NUL; nothing
 // when they cannot be listed (then every attribute must be asked for).
-std::optional<QByteArray> attributeNames(const QString &path);
+std::optional<QByteArray> attributeNames(const QByteArray &path);
 
 } // namespace fw::FinderInfo

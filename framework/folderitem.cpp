@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 namespace fw {
 
@@ -36,8 +37,9 @@ struct FolderItem::Listing
 // An item's path and its listing in one allocation: walks make an item for every entry.
 struct FolderItem::Node
 {
-    explicit Node(QString p) : path(std::move(p)) {}
+    explicit Node(QString p) : path(std::move(p)), native(QFile::encodeName(path)) {}
     const QString path;
+    const QByteArray native; // as the system calls take it: encoded once, asked many times
     Listing listing;
 };
 
@@ -48,6 +50,25 @@ QString joinPath(const QString &folder, const QString &name)
     return folder == QLatin1String("/") ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// lstat: a link stands for itself.
+bool lookAtLink(const QByteArray &path, struct stat &st)
+{
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+// A folder's type and creator, made once: every folder a walk meets reports them.
+const String &folderType()
+{
+    static const String type("fold");
+    return type;
+}
+
+const String &folderCreator()
+{
+    static const String creator("MACS");
+    return creator;
+}
+
 bool isValidComponent(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
@@ -56,13 +77,39 @@ bool isValidComponent(const QString &name)
 
 } // namespace
 
+namespace {
+
+// The listing's order: by name ignoring case as QString compares it, then by bytes. Names that are
+// ASCII up to their first difference (nearly all) are compared here without Qt's per-character case
+// folding: for ASCII that folding maps A-Z to a-z and nothing else.
+bool listedBefore(const QString &a, const QString &b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    for (; i < common; ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80)
+            break;
+        const char16_t foldedX = x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x;
+        const char16_t foldedY = y >= 'A' && y <= 'Z' ? y + ('a' - 'A') : y;
+        if (foldedX != foldedY)
+            return foldedX < foldedY;
+    }
+    const int c = i == common ? (a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1))
+                              : QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.toUtf8() < b.toUtf8();
+}
+
+} // namespace
+
 // The entries of a folder as the listing shows them: sorted by name ignoring case, then by bytes. An
 // AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own. A folder
 // that cannot be read lists nothing.
-void FolderItem::readEntries(const QString &folder, Listing &listing)
+void FolderItem::readEntries(const QByteArray &folder, Listing &listing)
 {
     std::vector<Listing::Entry> all;
-    if (DIR *dir = ::opendir(QFile::encodeName(folder).constData())) {
+    if (DIR *dir = ::opendir(folder.constData())) {
         while (const dirent *entry = ::readdir(dir)) {
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
                 continue;
@@ -98,10 +145,7 @@ void FolderItem::readEntries(const QString &folder, Listing &listing)
             listing.entries.push_back(std::move(all[i]));
     }
     std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const Listing::Entry &a, const Listing::Entry &b) {
-                  const int c = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-                  return c != 0 ? c < 0 : a.name.toUtf8() < b.name.toUtf8();
-              });
+              [](const Listing::Entry &a, const Listing::Entry &b) { return listedBefore(a.name, b.name); });
 }
 
 namespace {
@@ -122,9 +166,7 @@ FolderItem FolderItem::fromPath(const QString &absolutePosixPath)
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     FolderItem item;
-    const auto node = std::make_shared<Node>(std::move(path));
-    item.m_path = std::shared_ptr<const QString>(node, &node->path);
-    item.m_listing = std::shared_ptr<Listing>(node, &node->listing);
+    item.m_node = std::make_shared<Node>(std::move(path));
     return item;
 }
 
@@ -137,7 +179,13 @@ void FolderItem::requireItem() const
 QString FolderItem::posixPath() const
 {
     requireItem();
-    return *m_path;
+    return m_node->path;
+}
+
+const QByteArray &FolderItem::nativePath() const
+{
+    requireItem();
+    return m_node->native;
 }
 
 FolderItem FolderItem::Child(const String &name) const
@@ -146,9 +194,9 @@ FolderItem FolderItem::Child(const String &name) const
     const QString wanted = name.toQString();
     if (!isValidComponent(wanted))
         return {};
-    const QString exact = joinPath(*m_path, wanted);
-    const QFileInfo exactInfo(exact);
-    if (exactInfo.exists() || exactInfo.isSymLink())
+    const QString exact = joinPath(m_node->path, wanted);
+    struct stat st;
+    if (lookAtLink(QFile::encodeName(exact), st))
         return fromPath(exact);
     // Mac volumes ignore case and normalization: take the one entry equal to the name that way.
     Listing &entries = listing();
@@ -160,67 +208,68 @@ FolderItem FolderItem::Child(const String &name) const
         entries.foldedRead = true;
     }
     const qsizetype match = entries.byFoldedName.value(foldName(wanted), -1);
-    return fromPath(match >= 0 ? joinPath(*m_path, entries.entries[static_cast<size_t>(match)].name) : exact);
+    return fromPath(match >= 0 ? joinPath(m_node->path, entries.entries[static_cast<size_t>(match)].name)
+                               : exact);
 }
 
 FolderItem FolderItem::Parent() const
 {
     requireItem();
-    if (*m_path == QLatin1String("/"))
+    const QString &path = m_node->path;
+    if (path == QLatin1String("/"))
         return {};
-    const qsizetype slash = m_path->lastIndexOf(QLatin1Char('/'));
-    return fromPath(slash <= 0 ? QStringLiteral("/") : m_path->left(slash));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return fromPath(slash <= 0 ? QStringLiteral("/") : path.left(slash));
 }
 
 bool FolderItem::Exists() const
 {
-    requireItem();
-    const QFileInfo info(*m_path);
-    return info.exists() || info.isSymLink();
+    struct stat st;
+    return lookAtLink(nativePath(), st);
 }
 
 bool FolderItem::Directory() const
 {
-    requireItem();
-    const QFileInfo info(*m_path);
-    return info.isDir() && !info.isSymLink();
+    struct stat st;
+    return lookAtLink(nativePath(), st) && S_ISDIR(st.st_mode);
 }
 
 bool FolderItem::IsLink() const
 {
-    requireItem();
-    return QFileInfo(*m_path).isSymLink();
+    struct stat st;
+    return lookAtLink(nativePath(), st) && S_ISLNK(st.st_mode);
 }
 
 String FolderItem::Name() const
 {
     requireItem();
-    if (*m_path == QLatin1String("/"))
+    const QString &path = m_node->path;
+    if (path == QLatin1String("/"))
         return String("/");
-    return String(m_path->mid(m_path->lastIndexOf(QLatin1Char('/')) + 1));
+    return String(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
 String FolderItem::AbsolutePath() const
 {
     requireItem();
-    return String(*m_path);
+    return String(m_node->path);
 }
 
 Date FolderItem::ModificationDate() const
 {
     requireItem();
-    const QFileInfo info(*m_path);
+    const QFileInfo info(m_node->path);
     return Date(info.isSymLink() ? QFileInfo(info.absoluteFilePath()).lastModified() : info.lastModified());
 }
 
 FolderItem::Listing &FolderItem::listing() const
 {
-    requireItem();
-    if (!m_listing->read) {
-        readEntries(*m_path, *m_listing);
-        m_listing->read = true;
+    Listing &entries = m_node->listing;
+    if (!entries.read) {
+        readEntries(nativePath(), entries);
+        entries.read = true;
     }
-    return *m_listing;
+    return entries;
 }
 
 int FolderItem::Count() const
@@ -232,8 +281,8 @@ FolderItem FolderItem::Item(int index) const
 {
     if (index < 1 || index > Count())
         return {};
-    const Listing::Entry &entry = m_listing->entries[static_cast<size_t>(index - 1)];
-    FolderItem item = fromPath(joinPath(*m_path, entry.name));
+    const Listing::Entry &entry = m_node->listing.entries[static_cast<size_t>(index - 1)];
+    FolderItem item = fromPath(joinPath(m_node->path, entry.name));
     item.m_listed = entry.kind;
     item.m_sidecarListed = entry.sidecar;
     return item;
@@ -243,8 +292,8 @@ String FolderItem::MacType() const
 {
     requireItem();
     if (Directory())
-        return String("fold");
-    const auto info = FinderInfo::read(*m_path);
+        return folderType();
+    const auto info = FinderInfo::read(nativePath());
     return info ? String(FinderInfo::type(*info)) : String();
 }
 
@@ -252,8 +301,8 @@ String FolderItem::MacCreator() const
 {
     requireItem();
     if (Directory())
-        return String("MACS");
-    const auto info = FinderInfo::read(*m_path);
+        return folderCreator();
+    const auto info = FinderInfo::read(nativePath());
     return info ? String(FinderInfo::creator(*info)) : String();
 }
 
@@ -263,18 +312,18 @@ FolderItem::Look FolderItem::LookAt() const
     Look look;
     Listed kind = m_listed;
     if (kind == Listed::No || kind == Listed::Unknown) {
-        const QFileInfo info(*m_path);
-        if (!info.exists() && !info.isSymLink())
+        struct stat st;
+        if (!lookAtLink(nativePath(), st))
             return look;
-        kind = info.isSymLink() ? Listed::Link : (info.isDir() ? Listed::Folder : Listed::Other);
+        kind = S_ISLNK(st.st_mode) ? Listed::Link : (S_ISDIR(st.st_mode) ? Listed::Folder : Listed::Other);
     }
     look.exists = true;
     look.directory = kind == Listed::Folder;
-    const auto finderInfo = FinderInfo::read(*m_path, m_listed == Listed::No || m_sidecarListed);
+    const auto finderInfo = FinderInfo::read(nativePath(), m_listed == Listed::No || m_sidecarListed);
     look.visible = !finderInfo || (FinderInfo::flags(*finderInfo) & FinderInfo::kIsInvisible) == 0;
     if (look.directory) {
-        look.macType = String("fold");
-        look.macCreator = String("MACS");
+        look.macType = folderType();
+        look.macCreator = folderCreator();
     } else if (finderInfo) {
         look.macType = String(FinderInfo::type(*finderInfo));
         look.macCreator = String(FinderInfo::creator(*finderInfo));
@@ -284,17 +333,26 @@ FolderItem::Look FolderItem::LookAt() const
 
 bool FolderItem::Visible() const
 {
-    requireItem();
-    const auto info = FinderInfo::read(*m_path);
+    const auto info = FinderInfo::read(nativePath());
     return !info || (FinderInfo::flags(*info) & FinderInfo::kIsInvisible) == 0;
 }
 
+namespace {
+
+// stat: a link to a file opens the file.
+bool isFile(const QByteArray &path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
 std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const
 {
-    requireItem();
-    if (!QFileInfo(*m_path).isFile())
+    if (!isFile(nativePath()))
         return nullptr;
-    auto stream = std::make_unique<TextInputStream>(*m_path);
+    auto stream = std::make_unique<TextInputStream>(m_node->path);
     if (!stream->isOpen())
         return nullptr;
     return stream;
@@ -302,10 +360,9 @@ std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const
 
 std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool readWrite) const
 {
-    requireItem();
-    if (!QFileInfo(*m_path).isFile())
+    if (!isFile(nativePath()))
         return nullptr;
-    auto stream = std::make_unique<BinaryStream>(*m_path, readWrite);
+    auto stream = std::make_unique<BinaryStream>(m_node->path, readWrite);
     if (!stream->isOpen())
         return nullptr;
     return stream;
@@ -314,14 +371,15 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool readWrite) const
 void FolderItem::Launch(bool /*activate*/) const
 {
     requireItem();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(*m_path));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_node->path));
 }
 
 bool operator==(const FolderItem &a, const FolderItem &b)
 {
     if (a.isNil() || b.isNil())
         return a.isNil() && b.isNil();
-    return *a.m_path == *b.m_path;
+    // Copies of one item share its node: the walk compares an item with itself many times.
+    return a.m_node == b.m_node || a.m_node->path == b.m_node->path;
 }
 
 } // namespace fw

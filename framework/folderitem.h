@@ -21,7 +21,7 @@ public:
     // The item at an absolute POSIX path (no trailing slash kept, "/" for the root).
     static FolderItem fromPath(const QString &absolutePosixPath);
 
-    bool isNil() const { return m_path == nullptr; }
+    bool isNil() const { return m_node == nullptr; }
     explicit operator bool() const { return !isNil(); }
 
     // The entry of this folder with the given name. A name is one path component: "", ".", "..", and
@@ -76,11 +76,11 @@ private:
     struct Node;
     // What the folder's listing told of an entry it gave.
     enum class Listed : unsigned char { No, Folder, Link, Other, Unknown };
-    static void readEntries(const QString &folder, Listing &listing);
+    static void readEntries(const QByteArray &folder, Listing &listing);
     void requireItem() const;
+    const QByteArray &nativePath() const;
     Listing &listing() const; // read on first use
-    std::shared_ptr<const QString> m_path;
-    std::shared_ptr<Listing> m_listing;
+    std::shared_ptr<Node> m_node;
     Listed m_listed = Listed::No;
     bool m_sidecarListed = false;
 };

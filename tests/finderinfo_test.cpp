@@ -1,6 +1,7 @@
 #include "framework/finderinfo.h"
 #include "tests/support/fixtures.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -18,6 +19,11 @@ const QByteArray kInfo = testsupport::finderInfo("Tmx3", "Wqj1", 0x0100);
 void setU32(QByteArray &bytes, qsizetype offset, uint32_t value)
 {
     qToBigEndian<quint32>(value, bytes.data() + offset);
+}
+
+std::optional<FinderInfo::Bytes> readInfo(const QString &path)
+{
+    return FinderInfo::read(QFile::encodeName(path));
 }
 
 QByteArray asBytes(const std::optional<FinderInfo::Bytes> &info)
@@ -97,9 +103,9 @@ TEST(FinderInfo, appleDouble_refusesDamagedAndLyingSources)
 
 TEST(FinderInfo, sidecarPath_liesBesideTheItem)
 {
-    EXPECT_EQ(FinderInfo::sidecarPath(QStringLiteral("/a/b/Foo.txt")), QStringLiteral("/a/b/._Foo.txt"));
-    EXPECT_EQ(FinderInfo::sidecarPath(QStringLiteral("/Foo")), QStringLiteral("/._Foo"));
-    EXPECT_TRUE(FinderInfo::sidecarPath(QStringLiteral("/")).isEmpty());
+    EXPECT_EQ(FinderInfo::sidecarPath("/a/b/Foo.txt"), QByteArray("/a/b/._Foo.txt"));
+    EXPECT_EQ(FinderInfo::sidecarPath("/Foo"), QByteArray("/._Foo"));
+    EXPECT_TRUE(FinderInfo::sidecarPath("/").isEmpty());
 }
 
 class FinderInfoFiles : public ::testing::Test
@@ -125,34 +131,34 @@ TEST_F(FinderInfoFiles, read_findsEachSourceAndPrefersTheSidecar)
     requireAttributes();
     const QString bySidecar = file(QStringLiteral("sidecar.doc"));
     ASSERT_TRUE(testsupport::writeSidecar(bySidecar, kInfo, SidecarForm::WithAttributes));
-    EXPECT_EQ(asBytes(FinderInfo::read(bySidecar)), kInfo);
+    EXPECT_EQ(asBytes(readInfo(bySidecar)), kInfo);
 
     const QString byNetatalk = file(QStringLiteral("netatalk.doc"));
     ASSERT_TRUE(testsupport::setNetatalkMetadata(byNetatalk, kInfo));
-    EXPECT_EQ(asBytes(FinderInfo::read(byNetatalk)), kInfo);
+    EXPECT_EQ(asBytes(readInfo(byNetatalk)), kInfo);
 
     const QString byAfpInfo = file(QStringLiteral("afpinfo.doc"));
     ASSERT_TRUE(testsupport::setAfpInfo(byAfpInfo, kInfo));
-    EXPECT_EQ(asBytes(FinderInfo::read(byAfpInfo)), kInfo);
+    EXPECT_EQ(asBytes(readInfo(byAfpInfo)), kInfo);
 
     const QByteArray other = testsupport::finderInfo("ZorpWqj4", "");
     ASSERT_TRUE(testsupport::setNetatalkMetadata(bySidecar, other));
-    EXPECT_EQ(asBytes(FinderInfo::read(bySidecar)), kInfo);
+    EXPECT_EQ(asBytes(readInfo(bySidecar)), kInfo);
 
     // A damaged netatalk blob does not hide a sound AfpInfo stream.
     ASSERT_TRUE(testsupport::setAttribute(byAfpInfo, "user.org.netatalk.Metadata", "garbage"));
-    EXPECT_EQ(asBytes(FinderInfo::read(byAfpInfo)), kInfo);
+    EXPECT_EQ(asBytes(readInfo(byAfpInfo)), kInfo);
 }
 
 TEST_F(FinderInfoFiles, read_givesNothingWithoutMetadataOrFromAStrangeSidecar)
 {
-    EXPECT_FALSE(FinderInfo::read(file(QStringLiteral("plain.txt"))));
-    EXPECT_FALSE(FinderInfo::read(m_dir.path() + QStringLiteral("/missing")));
+    EXPECT_FALSE(readInfo(file(QStringLiteral("plain.txt"))));
+    EXPECT_FALSE(readInfo(m_dir.path() + QStringLiteral("/missing")));
 
     // A FIFO in the sidecar's place must neither block nor count.
     const QString fifoOwner = file(QStringLiteral("fifo.txt"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(m_dir.path() + QStringLiteral("/._fifo.txt")).constData(), 0600), 0);
-    EXPECT_FALSE(FinderInfo::read(fifoOwner));
+    EXPECT_FALSE(readInfo(fifoOwner));
 
     // A link in the sidecar's place is not followed.
     const QString real = file(QStringLiteral("real"));
@@ -160,5 +166,5 @@ TEST_F(FinderInfoFiles, read_givesNothingWithoutMetadataOrFromAStrangeSidecar)
     const QString linkOwner = file(QStringLiteral("linked.txt"));
     ASSERT_TRUE(QFile::link(m_dir.path() + QStringLiteral("/._real"),
                             m_dir.path() + QStringLiteral("/._linked.txt")));
-    EXPECT_FALSE(FinderInfo::read(linkOwner));
+    EXPECT_FALSE(readInfo(linkOwner));
 }

@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -120,6 +122,29 @@ TEST_F(FolderItemTest, listing_sortsIgnoringCaseAndLeavesOutSidecarsOfPresentEnt
                            QStringLiteral("Delta"), QStringLiteral("gamma")}));
     EXPECT_TRUE(root().Item(0).isNil());
     EXPECT_TRUE(root().Item(6).isNil());
+}
+
+TEST_F(FolderItemTest, listing_ordersMixedNamesAsQtComparesThemIgnoringCaseThenByBytes)
+{
+    // ASCII names of every case and length beside accented, sharp-s, Greek, Japanese and
+    // outside-the-BMP names, prefixes of one another and names equal but for case.
+    const QStringList names = {QStringLiteral("a"),      QStringLiteral("A"),       QStringLiteral("ab"),
+                               QStringLiteral("aB.txt"), QStringLiteral("Ab.TXT"),  QStringLiteral("a_b"),
+                               QStringLiteral("a["),     QStringLiteral("Z"),       QStringLiteral("z1"),
+                               QStringLiteral("@file"),  QStringLiteral("file10"),  QStringLiteral("File9"),
+                               QStringLiteral("Été"),    QStringLiteral("été"),     QStringLiteral("été"),
+                               QStringLiteral("Straße"), QStringLiteral("STRASSE"), QStringLiteral("Σigma"),
+                               QStringLiteral("σigma"),  QStringLiteral("書類"),    QStringLiteral("a書"),
+                               QStringLiteral("𐐀x"),     QStringLiteral("𐐨x"),      QStringLiteral("x😀"),
+                               QStringLiteral("xa"),     QStringLiteral("~tilde"),  QStringLiteral("À")};
+    for (const QString &name : names)
+        file(name);
+    QStringList expected = names;
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.toUtf8() < b.toUtf8();
+    });
+    EXPECT_EQ(this->names(root()), expected);
 }
 
 TEST_F(FolderItemTest, child_refusesNamesThatLeaveTheFolder)

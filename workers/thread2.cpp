@@ -171,7 +171,8 @@ bool Thread2::MatchApp(const FolderItem &item, const String &appName, const Stri
     // An empty code would accept every package without PkgInfo and every file without a type.
     if (appType.isEmpty())
         return false;
-    if (appType == "APPL----")
+    static const String byNameAndMaker("APPL----");
+    if (appType == byNameAndMaker)
         return MatchAppFN(item, appName);
     const ItemFacts &facts = factsOf(item);
     if (facts.package)
@@ -295,13 +296,18 @@ String Thread2::GetItemPlist(const String &list, const String &plistNam)
 const Thread2::ItemFacts &Thread2::factsOf(const FolderItem &item)
 {
     if (m_facts.item.isNil() || !(m_facts.item == item)) {
+        // Made once: every item the search meets is compared with them.
+        static const String dot(".");
+        static const String app("app");
+        static const String fold("fold");
         m_facts = ItemFacts();
         m_facts.item = item;
         m_facts.look = item.LookAt();
         m_facts.name = item.Name();
         m_facts.extension = Globals::gExtractExtn(m_facts.name);
+        m_facts.dottedExtension = dot + m_facts.extension;
         // A folder's type is "fold": the package test without a second look.
-        m_facts.package = m_facts.extension == "app" && m_facts.look.macType == "fold";
+        m_facts.package = m_facts.extension == app && m_facts.look.macType == fold;
     }
     return m_facts;
 }
@@ -339,7 +345,8 @@ void Thread2::readSearchCatalogue()
             const String typeKey = numbered("docType", number);
             if (!row.HasKey(typeKey))
                 break;
-            searchRow.documentTypes.push_back(row.Value(typeKey).StringValue());
+            const String type = row.Value(typeKey).StringValue();
+            searchRow.documentTypes.push_back({type, fw::LeftB(type, 1) == "."});
         }
     }
 }
@@ -373,10 +380,10 @@ void Thread2::FindItem2(const FolderItem &folder)
         if (pWin1->pStopThread2)
             KillMyself("killFind");
         const FolderItem child = folder.Item(i);
-        if (!child.isNil()) {
+        // A name that begins with "." is skipped whatever the item is: it is not looked at at all.
+        if (!child.isNil() && !child.Name().bytes().startsWith('.')) {
             const ItemFacts &facts = factsOf(child);
-            if (facts.look.exists && facts.look.visible && fw::LeftB(facts.name, 1) != "."
-                && !FindItem5(child)) {
+            if (facts.look.exists && facts.look.visible && !FindItem5(child)) {
                 // Links to folders are no directories, so a cycle of links can't make the walk recurse.
                 if (facts.look.directory && !facts.package) {
                     FindItem2(child);
@@ -424,9 +431,9 @@ void Thread2::FindItem4(const FolderItem &item)
 {
     findInCatalogue(
         item, &SearchRow::documentTypes,
-        [&](const String &type) {
+        [&](const DocumentType &type) {
             // An empty type would take every item without a type and creator for a document.
-            return !type.isEmpty() && typeCreOf(item) == type;
+            return !type.code.isEmpty() && typeCreOf(item) == type.code;
         },
         "（書類）");
 }
@@ -435,8 +442,8 @@ bool Thread2::FindItem5(const FolderItem &item)
 {
     return findInCatalogue(
         item, &SearchRow::documentTypes,
-        [&](const String &type) {
-            return fw::LeftB(type, 1) == "." && String(".") + factsOf(item).extension == type;
+        [&](const DocumentType &type) {
+            return type.extension && factsOf(item).dottedExtension == type.code;
         },
         "（書類）");
 }

@@ -73,6 +73,7 @@ private:
         fw::FolderItem::Look look;
         fw::String name;
         fw::String extension;
+        fw::String dottedExtension; // "." and the extension, as extension document types read
         bool package = false;
         bool typeCreRead = false;
         fw::String typeCre;
@@ -84,11 +85,16 @@ private:
     // The catalogue as the search reads it, taken once per run (the catalogue never changes after
     // start-up). A row that lacks its label or a count takes part in no test of that kind; a count
     // larger than the types the row names stops at the first one it lacks.
+    struct DocumentType
+    {
+        fw::String code;
+        bool extension = false; // begins with ".": a name extension, not a type-and-creator code
+    };
     struct SearchRow
     {
         fw::String label;
         std::vector<std::pair<fw::String, fw::String>> applications; // name, type-and-creator code
-        std::vector<fw::String> documentTypes;
+        std::vector<DocumentType> documentTypes;
     };
     std::vector<SearchRow> m_searchRows;
     void readSearchCatalogue();
