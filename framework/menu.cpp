@@ -31,8 +31,10 @@ void MenuItem::setText(const String &text)
 void MenuItem::showText()
 {
     const QString text = m_text.toQString();
-    m_action->setSeparator(text == QLatin1String("-"));
-    m_action->setText(text);
+    const bool separator = text == QLatin1String("-");
+    m_action->setSeparator(separator);
+    // A separator is a line alone; the style would draw its "-" beside the line.
+    m_action->setText(separator ? QString() : text);
     if (m_menu)
         m_menu->setTitle(text);
 }
