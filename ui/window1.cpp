@@ -165,13 +165,18 @@ void Window1::setIdle()
 {
     control<fw::StaticText>("StaticText1").setVisible(false);
     control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    setToolbarIdle(pCountFind == 0);
+    control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
+}
+
+void Window1::setToolbarIdle(bool moveToTrash)
+{
     auto &bar = control<Toolbar1>("Toolbar11");
     bar.ToolItem1->setEnabled(true);
-    bar.ToolItem4->setEnabled(pCountFind == 0);
+    bar.ToolItem4->setEnabled(moveToTrash);
     bar.ToolItem6->setEnabled(true);
     bar.ToolItem5->setEnabled(false);
     bar.ToolItem9->setEnabled(true);
-    control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
 }
 
 void Window1::InitApp()

@@ -40,6 +40,8 @@ public:
     fw::PicturePtr MakeListFolIcon(const fw::FolderItem &f);
     // Asks, then empties the list and the registry.
     void ClearListBox();
+    // The toolbar between runs: collect, search and Clear List on, Stop off, Move to Trash as given.
+    void setToolbarIdle(bool moveToTrash);
 
 protected:
     void Event_Open() override;

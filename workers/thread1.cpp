@@ -5,7 +5,6 @@
 #include "framework/progresswheel.h"
 #include "framework/scripts.h"
 #include "framework/statictext.h"
-#include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/debugconsolemodule.h"
 #include "workers/finderscripts.h"
@@ -24,7 +23,7 @@ void Thread1::Event_Run()
     DeleteItem();
     status.setVisible(false);
     wheel.setVisible(false);
-    restoreToolbar();
+    pWin1->setToolbarIdle(true);
     reportFailures();
 }
 
@@ -61,20 +60,10 @@ void Thread1::KillMyself()
 {
     pWin1->control<fw::StaticText>("StaticText1").setText("処理が中止されました。");
     pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
-    restoreToolbar();
+    pWin1->setToolbarIdle(true);
     reportFailures();
     Kill();
     std::abort(); // Kill on the thread itself does not return
-}
-
-void Thread1::restoreToolbar()
-{
-    Toolbar1 &toolbar = pWin1->control<Toolbar1>("Toolbar11");
-    toolbar.ToolItem1->setEnabled(true);
-    toolbar.ToolItem4->setEnabled(true);
-    toolbar.ToolItem6->setEnabled(true);
-    toolbar.ToolItem5->setEnabled(false);
-    toolbar.ToolItem9->setEnabled(true);
 }
 
 // A piece that could not be moved stays where it is; the user is told which and why, once. A piece

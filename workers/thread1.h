@@ -17,6 +17,5 @@ protected:
 private:
     void DeleteItem();
     [[noreturn]] void KillMyself();
-    void restoreToolbar();
     void reportFailures();
 };

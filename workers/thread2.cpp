@@ -6,7 +6,6 @@
 #include "framework/progresswheel.h"
 #include "framework/specialfolder.h"
 #include "framework/statictext.h"
-#include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/cautiondialog.h"
 #include "util/debugconsolemodule.h"
@@ -77,12 +76,7 @@ void Thread2::ResetMainWinInfo(const String &mode)
     else
         status.setVisible(false);
     pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
-    auto &toolbar = pWin1->control<Toolbar1>("Toolbar11");
-    toolbar.ToolItem1->setEnabled(true);
-    toolbar.ToolItem4->setEnabled(mode == "GetItem" || mode == "killGet");
-    toolbar.ToolItem6->setEnabled(true);
-    toolbar.ToolItem5->setEnabled(false);
-    toolbar.ToolItem9->setEnabled(true);
+    pWin1->setToolbarIdle(mode == "GetItem" || mode == "killGet");
     pWin1->control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
 }
 
@@ -208,8 +202,9 @@ bool Thread2::isApplicationsCandidate(const FolderItem &item)
     const auto known = m_candidates.constFind(path);
     if (known != m_candidates.constEnd())
         return *known;
-    const bool candidate = item.Exists() && item.Visible() && fw::LeftB(item.Name(), 1) != "."
-        && item.Directory() && !Globals::gAppPackage(item);
+    const ItemFacts &facts = factsOf(item);
+    const bool candidate = facts.look.exists && facts.look.visible && fw::LeftB(facts.name, 1) != "." &&
+                           facts.look.directory && !facts.package;
     m_candidates.insert(path, candidate);
     return candidate;
 }
@@ -283,8 +278,8 @@ String Thread2::GetItemPlist(const String &list, const String &plistNam)
         if (!item.isNil()) {
             const String name = item.Name();
             const bool candidate = fw::InStr(0, name, plistNam) > 0 && fw::InStr(0, name, "plist") > 0;
-            const bool excluded = plistNam == "Quillary" && fw::InStr(0, name, "Quillary") > 0
-                && fw::InStr(0, name, "Dorven") > 0;
+            const bool excluded = plistNam == "Quillary" && fw::InStr(0, name, "Quillary") > 0 &&
+                                  fw::InStr(0, name, "Dorven") > 0;
             if (candidate && !excluded)
                 result = registerPiece(result, item, "PL");
         }
@@ -317,8 +312,8 @@ const String &Thread2::typeCreOf(const FolderItem &item)
     factsOf(item);
     if (!m_facts.typeCreRead) {
         // As gGetTypeCre: a package's PkgInfo, any other item's type and creator.
-        m_facts.typeCre = m_facts.package ? Globals::gGetTypeCre(item)
-                                          : m_facts.look.macType + m_facts.look.macCreator;
+        m_facts.typeCre =
+            m_facts.package ? Globals::gGetTypeCre(item) : m_facts.look.macType + m_facts.look.macCreator;
         m_facts.typeCreRead = true;
     }
     return m_facts.typeCre;
@@ -353,10 +348,9 @@ void Thread2::readSearchCatalogue()
 
 void Thread2::FindItem()
 {
-    if (pWin1->pCountGet != 0 && pWin1->pCountFind == 0
-        && Globals::gCautionDlg(pWin1, true, 2, "", "キャンセル", "",
-                                "本処理を実行すると、自動取得リストはクリアされます。続けますか？", "")
-            == 1)
+    if (pWin1->pCountGet != 0 && pWin1->pCountFind == 0 &&
+        Globals::gCautionDlg(pWin1, true, 2, "", "キャンセル", "",
+                             "本処理を実行すると、自動取得リストはクリアされます。続けますか？", "") == 1)
         return;
     fw::SelectFolderDialog dialog;
     dialog.PromptText = "検索を開始するフォルダを指定して下さい。";
@@ -398,8 +392,7 @@ void Thread2::FindItem2(const FolderItem &folder)
 }
 
 template <typename Types, typename Test>
-bool Thread2::findInCatalogue(const FolderItem &item, Types types, const Test &test,
-                              const String &caption)
+bool Thread2::findInCatalogue(const FolderItem &item, Types types, const Test &test, const String &caption)
 {
     for (const SearchRow &row : m_searchRows) {
         for (const auto &type : row.*types) {
