@@ -35,6 +35,8 @@ public:
     String Name() const;                   // the last component, UTF-8
     String AbsolutePath() const;           // the absolute POSIX path, UTF-8, without a trailing slash
     QString posixPath() const;
+    // The path's exact bytes, as every system call on the item takes them.
+    const QByteArray &nativePath() const;
     Date ModificationDate() const;
 
     // The folder's entries, sorted by name ignoring case, then by bytes; AppleDouble sidecars "._X"
@@ -78,7 +80,6 @@ private:
     enum class Listed : unsigned char { No, Folder, Link, Other, Unknown };
     static void readEntries(const QByteArray &folder, Listing &listing);
     void requireItem() const;
-    const QByteArray &nativePath() const;
     Listing &listing() const; // read on first use
     std::shared_ptr<Node> m_node;
     Listed m_listed = Listed::No;
