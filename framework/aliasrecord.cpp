@@ -252,12 +252,6 @@ void SetHandleSize(Handle handle, int32_t size)
         block->bytes.resize(static_cast<size_t>(size));
 }
 
-int32_t GetHandleSize(Handle handle)
-{
-    const Block *block = blockOf(handle);
-    return block ? static_cast<int32_t>(block->bytes.size()) : 0;
-}
-
 uint8_t *HandleData(Handle handle)
 {
     Block *block = blockOf(handle);

@@ -30,7 +30,6 @@ void HLock(Handle handle);
 int8_t HGetState(Handle handle);
 void HSetState(Handle handle, int8_t state);
 void SetHandleSize(Handle handle, int32_t size);
-int32_t GetHandleSize(Handle handle);
 uint8_t *HandleData(Handle handle); // the block's bytes; nullptr for no such handle
 
 // An item as volume, parent folder number and name. vRefNum names a volume of MountedVolumes()

@@ -23,8 +23,6 @@ public:
     // The date alone, in the user's short date format.
     String AbbreviatedDate() const;
 
-    const QDateTime &toQDateTime() const { return m_value; }
-
 private:
     QDateTime m_value;
 };

@@ -234,12 +234,6 @@ bool FolderItem::Directory() const
     return lookAtLink(nativePath(), st) && S_ISDIR(st.st_mode);
 }
 
-bool FolderItem::IsLink() const
-{
-    struct stat st;
-    return lookAtLink(nativePath(), st) && S_ISLNK(st.st_mode);
-}
-
 String FolderItem::Name() const
 {
     requireItem();

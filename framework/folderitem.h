@@ -31,7 +31,6 @@ public:
     FolderItem Parent() const;             // Nil for the root
     bool Exists() const;                   // a link exists when the link itself does
     bool Directory() const;                // a link to a folder is no directory: walks never enter it
-    bool IsLink() const;
     String Name() const;                   // the last component, UTF-8
     String AbsolutePath() const;           // the absolute POSIX path, UTF-8, without a trailing slash
     QString posixPath() const;

@@ -141,15 +141,6 @@ public:
         emit dataChanged(cell, cell);
     }
 
-    void setColumns(int columns)
-    {
-        beginResetModel();
-        m_columns = columns;
-        for (auto &row : m_rows)
-            row->cells.resize(static_cast<size_t>(columns));
-        endResetModel();
-    }
-
     void setHeading(int column, const String &heading)
     {
         while (m_headings.size() <= column)
@@ -315,15 +306,6 @@ QTreeView *Listbox::view() const
 int Listbox::ColumnCount() const
 {
     return m_model->columnCount();
-}
-
-void Listbox::setColumnCount(int count)
-{
-    m_showingSelection = true;
-    m_model->setColumns(qMax(1, count));
-    m_showingSelection = false;
-    showSelection();
-    applyColumnWidths();
 }
 
 String Listbox::Heading(int column) const

@@ -26,7 +26,6 @@ public:
     ~Listbox() override;
 
     int ColumnCount() const;
-    void setColumnCount(int count);
     String Heading(int column) const;
     void setHeading(int column, const String &heading);
     // Widths separated by commas: pixels, or "*" for an equal share of what the others leave. A width
@@ -92,7 +91,6 @@ private:
     void userChangedCheck(int row, int column, bool checked);
     void userSelected(int row);
     void showSelection();
-    void setSelection(int row);
     void applyColumnWidths();
 
     std::unique_ptr<Model> m_model;

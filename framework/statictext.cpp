@@ -44,7 +44,6 @@ void StaticText::setText(const String &text)
 
 void StaticText::setTextColor(const QColor &color)
 {
-    m_textColor = color;
     // The disabled colour stays the palette's own, so that a disabled text shows dimmed.
     QPalette palette = label()->palette();
     palette.setColor(QPalette::Active, QPalette::WindowText, color);
@@ -84,7 +83,6 @@ void StaticText::setUnderline(bool underline)
 
 void StaticText::setTextAlign(int align)
 {
-    m_textAlign = align;
     const Qt::Alignment horizontal = align == AlignCenter  ? Qt::AlignHCenter
                                      : align == AlignRight ? Qt::AlignRight
                                                            : Qt::AlignLeft;

@@ -306,11 +306,6 @@ void SetTimeSlice(std::chrono::microseconds slice)
     g_timeSliceNanoseconds = std::chrono::nanoseconds(slice).count();
 }
 
-bool InThread()
-{
-    return Scheduler::instance().inOwnCode();
-}
-
 void KillAllThreads()
 {
     Scheduler::instance().killAll();

@@ -42,9 +42,6 @@ void Yield();
 // so that every Yield switches and interleavings are reproducible.
 void SetTimeSlice(std::chrono::microseconds slice);
 
-// True while code runs on a thread's fiber (not in the event loop itself).
-bool InThread();
-
 // Ends every thread (their stacks unwind); used at teardown.
 void KillAllThreads();
 

@@ -85,16 +85,13 @@ TEST_F(ThreadTest, millionYields_withTimeSlice_finishQuickly)
 
 TEST_F(ThreadTest, yield_onAnotherOsThread_whileAThreadRuns_doesNothing)
 {
-    bool seenFromOsThread = true;
     auto thread = startThread([&](TestThread &) {
         std::thread os([&] {
-            seenFromOsThread = fw::InThread();
             fw::Yield(); // must not switch the fiber out from the wrong OS thread
         });
         os.join();
     });
     ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
-    EXPECT_FALSE(seenFromOsThread);
 }
 
 TEST_F(ThreadTest, twoThreads_interleaveAtEachYield)
@@ -103,7 +100,6 @@ TEST_F(ThreadTest, twoThreads_interleaveAtEachYield)
     auto body = [&log](char name) {
         return [&log, name](TestThread &) {
             for (int i = 0; i < 3; ++i) {
-                EXPECT_TRUE(fw::InThread());
                 log += name;
                 fw::Yield();
             }
@@ -227,7 +223,6 @@ TEST_F(ThreadTest, modalDialogInThread_othersKeepRunning_andNestedYieldDoesNothi
     bool stopOther = false;
     std::string log;
     int stepsWhileOpen = -1;
-    bool inThreadFromHandler = true;
     int dialogResult = -1;
 
     auto other = startThread([&](TestThread &) {
@@ -245,7 +240,6 @@ TEST_F(ThreadTest, modalDialogInThread_othersKeepRunning_andNestedYieldDoesNothi
         probe.setSingleShot(true);
         // A handler running in the dialog's nested loop, on this thread's stack.
         QObject::connect(&probe, &QTimer::timeout, [&] {
-            inThreadFromHandler = fw::InThread();
             log += '[';
             fw::Yield();
             log += ']';
@@ -268,7 +262,6 @@ TEST_F(ThreadTest, modalDialogInThread_othersKeepRunning_andNestedYieldDoesNothi
     ASSERT_TRUE(waitUntil([&] { return !asking->isRunning() && !other->isRunning(); }));
     EXPECT_EQ(dialogResult, QMessageBox::Yes);
     EXPECT_GE(stepsWhileOpen, 5);
-    EXPECT_FALSE(inThreadFromHandler);
     EXPECT_NE(log.find("[]"), std::string::npos) << log;
 }
 
