@@ -86,13 +86,33 @@ TEST_F(Window1Test, controlsAreReachedByName_andAnUnknownNameRaises)
     EXPECT_THROW(window->control<fw::StaticText>("Listbox1"), fw::NilObjectException);
 }
 
-TEST_F(Window1Test, theWindowShowsTheOneMenuBar)
+TEST_F(Window1Test, theWindowShowsTheOneMenuBar_andItsAccessorsFindEachItem)
 {
     EXPECT_EQ(window->MenuBar(), MenuBar1::instance());
     const QList<QAction *> menus = window->menuBar()->actions();
     ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(menus[2]->text(), "Help");
+
+    const std::pair<const char *, fw::MenuItem &> items[] = {
+        {"HelpMenu", window->HelpMenu()},
+        {"HelpManual", window->HelpManual()},
+        {"HelpReadMe", window->HelpReadMe()},
+        {"EditMenu", window->EditMenu()},
+        {"AppleAbout", window->AppleAbout()},
+        {"EditSelectAll", window->EditSelectAll()},
+        {"UntitledMenu0", window->UntitledMenu0()},
+        {"EditClear", window->EditClear()},
+        {"EditPaste", window->EditPaste()},
+        {"EditCopy", window->EditCopy()},
+        {"EditCut", window->EditCut()},
+        {"UntitledMenu1", window->UntitledMenu1()},
+        {"EditUndo", window->EditUndo()},
+        {"FileMenu", window->FileMenu()},
+        {"FileQuit", window->FileQuit()},
+    };
+    for (const auto &[name, item] : items)
+        EXPECT_EQ(&item, &MenuBar1::instance()->Lookup(name)) << name;
 }
 
 TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)

@@ -32,6 +32,7 @@ AboutPanel::AboutPanel()
 {
     Layout();
     CreateControls();
+    AddMenuHandlers();
 }
 
 void AboutPanel::Layout()
@@ -88,6 +89,11 @@ void AboutPanel::_CreateControls0()
         text.setVisible(true);
         text.setText(attributes.text);
     }
+}
+
+void AboutPanel::AddMenuHandlers()
+{
+    // None: the panel has no menu bar of its own.
 }
 
 void AboutPanel::Event_Open()

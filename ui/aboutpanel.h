@@ -17,4 +17,5 @@ private:
     void Layout();
     void CreateControls();
     void _CreateControls0();
+    void AddMenuHandlers();
 };

@@ -2,7 +2,9 @@
 
 #include "app/menubar1.h"
 #include "framework/application.h"
+#include "framework/exceptions.h"
 #include "framework/listbox.h"
+#include "framework/menu.h"
 #include "framework/progresswheel.h"
 #include "framework/statictext.h"
 #include "framework/thread.h"
@@ -21,6 +23,16 @@ fw::PicturePtr toolIcon(const fw::PicturePtr &picture, const fw::PicturePtr &mas
     icon->Graphics().DrawPicture(picture, 0, 0);
     icon->Mask(true)->Graphics().DrawPicture(mask, 0, 0);
     return icon;
+}
+
+// An item of the window's menu bar, of the class that its name is built with.
+template <class Item = fw::MenuItem> Item &menuItem(const fw::Window &window, const char *name)
+{
+    auto *item =
+        window.MenuBar() != nullptr ? dynamic_cast<Item *>(&window.MenuBar()->Lookup(name)) : nullptr;
+    if (item == nullptr)
+        throw fw::NilObjectException();
+    return *item;
 }
 
 } // namespace
@@ -44,6 +56,7 @@ Window1::Window1()
 {
     Layout();
     CreateControls();
+    AddMenuHandlers();
     // An error that ends a worker leaves the window as it is between runs, usable.
     fw::SetUnhandledExceptionHook([this] { setIdle(); });
 }
@@ -138,6 +151,11 @@ void Window1::_CreateControls0()
     }
 }
 
+void Window1::AddMenuHandlers()
+{
+    // None: the menu items' handlers are the application's, the same for every window.
+}
+
 void Window1::Toolbar11_Open()
 {
     auto &bar = control<Toolbar1>("Toolbar11");
@@ -189,4 +207,79 @@ void Window1::InitApp()
     bar.ToolItem5->setEnabled(false);
     control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
     control<fw::StaticText>("StaticText1").setVisible(false);
+}
+
+fw::MenuItem &Window1::HelpMenu() const
+{
+    return menuItem(*this, "HelpMenu");
+}
+
+fw::MenuItem &Window1::HelpManual() const
+{
+    return menuItem(*this, "HelpManual");
+}
+
+fw::MenuItem &Window1::HelpReadMe() const
+{
+    return menuItem(*this, "HelpReadMe");
+}
+
+fw::MenuItem &Window1::EditMenu() const
+{
+    return menuItem(*this, "EditMenu");
+}
+
+fw::AppleMenuItem &Window1::AppleAbout() const
+{
+    return menuItem<fw::AppleMenuItem>(*this, "AppleAbout");
+}
+
+fw::MenuItem &Window1::EditSelectAll() const
+{
+    return menuItem(*this, "EditSelectAll");
+}
+
+fw::MenuItem &Window1::UntitledMenu0() const
+{
+    return menuItem(*this, "UntitledMenu0");
+}
+
+fw::MenuItem &Window1::EditClear() const
+{
+    return menuItem(*this, "EditClear");
+}
+
+fw::MenuItem &Window1::EditPaste() const
+{
+    return menuItem(*this, "EditPaste");
+}
+
+fw::MenuItem &Window1::EditCopy() const
+{
+    return menuItem(*this, "EditCopy");
+}
+
+fw::MenuItem &Window1::EditCut() const
+{
+    return menuItem(*this, "EditCut");
+}
+
+fw::MenuItem &Window1::UntitledMenu1() const
+{
+    return menuItem(*this, "UntitledMenu1");
+}
+
+fw::MenuItem &Window1::EditUndo() const
+{
+    return menuItem(*this, "EditUndo");
+}
+
+fw::MenuItem &Window1::FileMenu() const
+{
+    return menuItem(*this, "FileMenu");
+}
+
+fw::QuitMenuItem &Window1::FileQuit() const
+{
+    return menuItem<fw::QuitMenuItem>(*this, "FileQuit");
 }

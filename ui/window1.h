@@ -7,8 +7,11 @@
 #include <cstdint>
 
 namespace fw {
+class AppleMenuItem;
+class MenuItem;
+class QuitMenuItem;
 class ToolItem;
-}
+} // namespace fw
 
 // The main window: the toolbar, the six-column list of found pieces, the progress wheel and the
 // status text along the bottom, and the state that the window shares with the worker threads.
@@ -43,6 +46,23 @@ public:
     // The toolbar between runs: collect, search and Clear List on, Stop off, Move to Trash as given.
     void setToolbarIdle(bool moveToTrash);
 
+    // The items of the window's menu bar, looked up by name.
+    fw::MenuItem &HelpMenu() const;
+    fw::MenuItem &HelpManual() const;
+    fw::MenuItem &HelpReadMe() const;
+    fw::MenuItem &EditMenu() const;
+    fw::AppleMenuItem &AppleAbout() const;
+    fw::MenuItem &EditSelectAll() const;
+    fw::MenuItem &UntitledMenu0() const;
+    fw::MenuItem &EditClear() const;
+    fw::MenuItem &EditPaste() const;
+    fw::MenuItem &EditCopy() const;
+    fw::MenuItem &EditCut() const;
+    fw::MenuItem &UntitledMenu1() const;
+    fw::MenuItem &EditUndo() const;
+    fw::MenuItem &FileMenu() const;
+    fw::QuitMenuItem &FileQuit() const;
+
 protected:
     void Event_Open() override;
     void closeEvent(QCloseEvent *event) override;
@@ -51,6 +71,7 @@ private:
     void Layout();
     void CreateControls();
     void _CreateControls0();
+    void AddMenuHandlers();
     void Toolbar11_Action(fw::ToolItem &item);
     void Toolbar11_Open();
     void Listbox1_ExpandRow(int row);
