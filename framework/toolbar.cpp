@@ -3,6 +3,7 @@
 #include "framework/exceptions.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QPixmap>
 #include <QToolBar>
 
@@ -12,6 +13,24 @@ namespace {
 
 // The width of a space item: about half a button.
 constexpr int SpaceWidth = 24;
+
+// Qt shows a button's text as its tip when its action has none: an item without a help tag shows none.
+class HelpTagOnly : public QObject
+{
+public:
+    HelpTagOnly(const ToolItem &item, QObject *button) : QObject(button), m_item(item) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip && m_item.HelpTag().isEmpty())
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const ToolItem &m_item;
+};
 
 } // namespace
 
@@ -82,6 +101,8 @@ void Toolbar::Append(std::unique_ptr<ToolItem> item)
         toolBar()->addWidget(space);
     } else {
         toolBar()->addAction(item->action());
+        QWidget *button = toolBar()->widgetForAction(item->action());
+        button->installEventFilter(new HelpTagOnly(*item, button));
     }
     m_items.push_back(std::move(item));
 }

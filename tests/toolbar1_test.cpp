@@ -2,10 +2,13 @@
 #include "ui/toolbar1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +57,12 @@ TEST_F(Toolbar1Test, theNineItems_standInOrder_enabled_withTheirCaptionsAndStyle
     EXPECT_EQ(shown[0], bar.ToolItem1->action());
     EXPECT_NE(shown[2], bar.ToolItem2->action());
     EXPECT_EQ(shown[8], bar.ToolItem9->action());
+    // Without a help tag, resting on a button shows no tip (not its caption either).
+    bar.toolBar()->show();
+    QWidget *button = bar.toolBar()->widgetForAction(bar.ToolItem1->action());
+    QHelpEvent rest(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(button, &rest);
+    EXPECT_FALSE(QToolTip::isVisible()) << QToolTip::text().toStdString();
 }
 
 TEST_F(Toolbar1Test, clickingAButton_raisesActionWithIt)
