@@ -1,5 +1,6 @@
 #include "framework/messagedialog.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -8,6 +9,28 @@
 #include <vector>
 
 namespace fw {
+
+namespace {
+
+// QMessageBox takes Esc and the window's close button for a press of its escape button, which is a
+// lone button too: here they close the box with no button pressed.
+class MessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Cancel))
+            reject();
+        else
+            QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override { QDialog::closeEvent(event); }
+};
+
+} // namespace
 
 MessageDialog::MessageDialog()
 {
@@ -23,7 +46,7 @@ const MessageDialogButton *MessageDialog::ShowModal()
 const MessageDialogButton *MessageDialog::ShowModalWithin(QWidget *parent)
 {
     // On the heap and guarded: the parent may be closed and delete the box while it runs.
-    QPointer<QMessageBox> box = new QMessageBox(parent);
+    QPointer<QMessageBox> box = new MessageBox(parent);
     box->setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     box->setIcon(Icon == CautionIcon ? QMessageBox::Warning : QMessageBox::NoIcon);
     box->setText(Message.toQString());

@@ -2,6 +2,8 @@
 #include "tests/support/modal.h"
 #include "util/cautiondialog.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -110,8 +112,20 @@ TEST(CautionDialogTest, threeButtons_alternateGives0)
 
 TEST(CautionDialogTest, closedWithoutButton_countsAsCancel)
 {
-    const testsupport::ModalAnswers answers({testsupport::dismissMessage()});
-    EXPECT_EQ(caution(nullptr, 1), 1);
+    // Qt counts Esc and the window's close button as a press of a lone button.
+    const auto escape = [](QWidget *modal) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(modal, &key);
+        return true;
+    };
+    const auto close = [](QWidget *modal) { return modal->close(); };
+    for (const testsupport::ModalAnswers::Answer &answer :
+         {testsupport::dismissMessage(), testsupport::ModalAnswers::Answer(escape),
+          testsupport::ModalAnswers::Answer(close)}) {
+        const testsupport::ModalAnswers answers({answer});
+        EXPECT_EQ(caution(nullptr, 1), 1);
+        EXPECT_TRUE(answers.unexpected().isEmpty());
+    }
 }
 
 TEST(CautionDialogTest, actionCaptionGiven_isShown)
