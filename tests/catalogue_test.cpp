@@ -1,5 +1,7 @@
 #include "app/app.h"
+#include "app/menubar1.h"
 #include "catalogue/catalogue.h"
+#include "framework/menu.h"
 #include "tests/support/modal.h"
 
 #include <QDir>
@@ -36,6 +38,8 @@ protected:
         QDir::setCurrent(m_oldCwd);
         fw::Application::setExecutableFile({});
         Globals::gItem.clear();
+        fw::RuntimeRegisterAppObject(nullptr);
+        MenuBar1::release();
     }
 
     void write(const QString &relativePath, const QByteArray &text)
@@ -57,7 +61,8 @@ protected:
     App m_app;
 };
 
-const QByteArray kQuillary = "Quillary\n1\nQuillary\nAPPLWqj5\n1\nQvayWqj5\nQuillary初期設定\nQuillary\nQuillary\n";
+const QByteArray kQuillary =
+    "Quillary\n1\nQuillary\nAPPLWqj5\n1\nQvayWqj5\nQuillary初期設定\nQuillary\nQuillary\n";
 
 TEST_F(CatalogueFile, loadFile_resourcesWinsOverTheDefaultFolder)
 {
@@ -89,6 +94,28 @@ TEST_F(CatalogueFile, loadFile_inNeitherPlace_saysNotFoundOnceAndAddsNothing)
     m_app.InitDictionary();
     ASSERT_EQ(Globals::gItem.size(), 6u);
     EXPECT_EQ(value(5, "appLabel"), String("Sorbeline nano"));
+}
+
+TEST_F(CatalogueFile, initApp_readsAFoundFileWhateverItHolds_elseBuildsTheTable_thenSetsTheCaptions)
+{
+    m_app.setMenuBar(MenuBar1::instance());
+    fw::RuntimeRegisterAppObject(&m_app);
+    writeResources(kQuillary);
+    m_app.InitApp();
+    ASSERT_EQ(Globals::gItem.size(), 1u);
+    EXPECT_EQ(value(0, "appLabel"), String("Quillary"));
+    EXPECT_EQ(AppleAbout().Text(), String("Velloran アンインストーラについて..."));
+
+    Globals::gItem.clear();
+    writeResources("");
+    m_app.InitApp();
+    EXPECT_TRUE(Globals::gItem.empty());
+
+    ASSERT_TRUE(QFile::remove(m_root.filePath("app/Resources/appList.txt")));
+    const testsupport::ModalAnswers answers;
+    m_app.InitApp();
+    EXPECT_EQ(answers.seen(), QStringList{"not found."});
+    EXPECT_EQ(Globals::gItem.size(), 6u);
 }
 
 TEST_F(CatalogueFile, loadFile_emptyFile_keepsCatalogueEmpty)
@@ -188,12 +215,14 @@ TEST_F(CatalogueFile, loadFile_shippedCatalogueMatchesTheBuiltInTable)
     m_app.InitDictionary();
     ASSERT_EQ(fromFile.size(), Globals::gItem.size());
     for (size_t i = 0; i < fromFile.size(); ++i) {
-        for (const char *key : {"appLabel", "appCount", "appName1", "appType1", "docCount", "prefName", "plistNam"})
+        for (const char *key :
+             {"appLabel", "appCount", "appName1", "appType1", "docCount", "prefName", "plistNam"})
             EXPECT_EQ(fromFile[i].Value(key).StringValue(), value(i, key)) << i << " " << key;
         EXPECT_EQ(fromFile[i].HasKey("docType1"), Globals::gItem[i].HasKey("docType1")) << i;
         // The file cannot hold an empty name: "/" stands for "no such folder", which names no child.
         const String support = value(i, "apSpName");
-        EXPECT_EQ(fromFile[i].Value("apSpName").StringValue(), support.isEmpty() ? String("/") : support) << i;
+        EXPECT_EQ(fromFile[i].Value("apSpName").StringValue(), support.isEmpty() ? String("/") : support)
+            << i;
     }
 }
 
