@@ -4,6 +4,7 @@
 #include "framework/progresswheel.h"
 #include "framework/resources.h"
 #include "framework/statictext.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/mainwindow.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -113,6 +115,35 @@ TEST_F(Window1Test, theWindowShowsTheOneMenuBar_andItsAccessorsFindEachItem)
     };
     for (const auto &[name, item] : items)
         EXPECT_EQ(&item, &MenuBar1::instance()->Lookup(name)) << name;
+}
+
+TEST_F(Window1Test, theUsersTickOnAGroupRow_passesToItsOwnChildRowsOnly)
+{
+    const QTemporaryDir dir;
+    for (const char *name : {"a", "b", "c"}) {
+        ASSERT_TRUE(testsupport::writeFile(dir.filePath(name)));
+        window->AddFIlist(fw::FolderItem::fromPath(dir.filePath(name)), "PL");
+    }
+    const int first = group("A", {0, 1});
+    group("B", {2});
+    // As the view sets a box that the user clicks.
+    const auto userTicks = [this](int row, bool ticked) {
+        QAbstractItemModel *model = list().view()->model();
+        model->setData(model->index(row, 0), ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+    };
+    const auto ticks = [this] {
+        QString shown;
+        for (int row = 0; row < list().ListCount(); ++row)
+            shown += list().CellCheck(row, 0) ? 'x' : '-';
+        return shown;
+    };
+    ASSERT_EQ(ticks(), "xxxxx");
+    userTicks(first, false);
+    EXPECT_EQ(ticks(), "---xx");
+    userTicks(first + 2, true);
+    EXPECT_EQ(ticks(), "--xxx");
+    userTicks(first, true);
+    EXPECT_EQ(ticks(), "xxxxx");
 }
 
 TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)
