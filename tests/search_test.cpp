@@ -14,6 +14,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QToolBar>
 #include <QTreeView>
@@ -240,6 +241,49 @@ TEST_F(SearchTest, afterACollection_theSearchAsks_andCancelKeepsEverything)
     EXPECT_TRUE(window->pFI.empty());
     EXPECT_EQ(window->pCountGet, 1);
     EXPECT_EQ(window->pCountFind, 1);
+}
+
+TEST_F(SearchTest, asksForTheFolderFromDocuments_andSaysWhileItWalksThatItMayTakeMinutes)
+{
+    typedFile(root + "/letter", "DocAAaaa");
+    QString prompt;
+    QString start;
+    QString statusWhileWalking;
+    const ModalAnswers modal({[&](QWidget *modal) {
+        auto *chooser = qobject_cast<QFileDialog *>(modal);
+        if (chooser == nullptr)
+            return false;
+        prompt = chooser->windowTitle();
+        start = chooser->directory().absolutePath();
+        return choose(root)(chooser);
+    }});
+    toolbar().ToolItem6->action()->trigger();
+    ASSERT_TRUE(waitFor([&] {
+        if (status().Visible())
+            statusWhileWalking = status().Text().toQString();
+        return idle();
+    }));
+    EXPECT_EQ(prompt, QStringLiteral("検索を開始するフォルダを指定して下さい。"));
+    EXPECT_EQ(start, home.documents());
+    EXPECT_EQ(statusWhileWalking,
+              QStringLiteral("取得中...（検索範囲によっては数分かかる場合があります。）"));
+    EXPECT_EQ(rows().size(), 1u);
+}
+
+TEST_F(SearchTest, aCollectionAfterSearches_startsTheirCountAgain_soTheNextSearchAsks)
+{
+    typedFile(root + "/letter", "DocAAaaa");
+    ASSERT_TRUE(searchIn(root));
+    {
+        const ModalAnswers none;
+        toolbar().ToolItem1->action()->trigger();
+        ASSERT_TRUE(waitUntilIdle());
+        EXPECT_TRUE(none.seen().isEmpty());
+    }
+    EXPECT_EQ(window->pCountGet, 1);
+    EXPECT_EQ(window->pCountFind, 0);
+    ASSERT_TRUE(search({press(kGoOn), choose(root)}));
+    EXPECT_EQ(rows().size(), 1u);
 }
 
 TEST_F(SearchTest, cancellingTheFolderChooser_changesNothing)
