@@ -43,7 +43,7 @@ protected:
         aside = home.path() + QStringLiteral("/aside");
         QDir().mkpath(aside);
         fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
-            ASSERT_EQ(parameters.size(), 1u);
+            ASSERT_EQ(parameters.size(), 2u) << "the path, and what the piece was when found";
             const QString path = std::get<fw::String>(parameters[0]).toQString();
             moves.push_back({id, path});
             QDir().rename(path, aside + QLatin1Char('/') + QString::number(moves.size()));

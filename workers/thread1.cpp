@@ -42,18 +42,25 @@ void Thread1::DeleteItem()
             if (index >= 0 && index < pWin1->pFI.size()) {
                 const fw::FolderItem f = pWin1->pFI[index].Value("item").FolderItemValue();
                 DebugConsoleModule::TRACE(f.AbsolutePath());
-                if (f.Exists()) {
-                    const String kind = list.Cell(row, 4);
-                    const std::vector<fw::Variant> args{fw::Variant(f.AbsolutePath())};
-                    if (kind == "AD" || kind == "P" || kind == "AS" || kind == "DD")
-                        deleteFolder(args);
-                    else if (kind == "A" || kind == "PL")
-                        deleteFile(args);
-                }
+                if (f.Exists())
+                    movePiece(f, list.Cell(row, 4), pWin1->pFI.identity(index));
             }
         }
         fw::Yield();
     }
+}
+
+// The identity the piece had when it was found goes with its path, so that the move itself checks it
+// at the last moment.
+void Thread1::movePiece(const fw::FolderItem &f, const String &kind,
+                        const std::optional<fw::ItemIdentity> &found)
+{
+    const std::vector<fw::Variant> args{fw::Variant(f.AbsolutePath()),
+                                        fw::Variant(found ? found->toText() : String())};
+    if (kind == "AD" || kind == "P" || kind == "AS" || kind == "DD")
+        deleteFolder(args);
+    else if (kind == "A" || kind == "PL")
+        deleteFile(args);
 }
 
 void Thread1::KillMyself()

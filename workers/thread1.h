@@ -1,6 +1,10 @@
 #pragma once
 
+#include "framework/folderitem.h"
+#include "framework/itemidentity.h"
 #include "framework/thread.h"
+
+#include <optional>
 
 class Window1;
 
@@ -18,4 +22,6 @@ private:
     void DeleteItem();
     [[noreturn]] void KillMyself();
     void reportFailures();
+    void movePiece(const fw::FolderItem &f, const fw::String &kind,
+                   const std::optional<fw::ItemIdentity> &found);
 };
