@@ -2,9 +2,13 @@
 
 #include "framework/folderitem.h"
 #include "framework/itemidentity.h"
+#include "framework/scripts.h"
 #include "framework/thread.h"
 
+#include <QByteArray>
+
 #include <optional>
+#include <vector>
 
 class Window1;
 
@@ -24,4 +28,9 @@ private:
     void reportFailures();
     void movePiece(const fw::FolderItem &f, const fw::String &kind,
                    const std::optional<fw::ItemIdentity> &found);
+    bool wentEarlier(const fw::FolderItem &f) const;
+
+    // What did not move, in the order the walk met it; the paths of the pieces that did.
+    std::vector<fw::ScriptFailure> m_failures;
+    std::vector<QByteArray> m_moved;
 };
