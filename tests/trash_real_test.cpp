@@ -77,10 +77,14 @@ public:
     bool fill() const
     {
         const int fd = ::open((m_folder + "/.filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
         const QByteArray block(4096, 'x');
-        while (fd >= 0 && ::write(fd, block.constData(), block.size()) > 0) {
+        while (::write(fd, block.constData(), block.size()) > 0) {
         }
-        return fd >= 0 && ::close(fd) == 0 && errno == ENOSPC;
+        const bool full = errno == ENOSPC;
+        ::close(fd);
+        return full;
     }
 
 private:
