@@ -14,6 +14,8 @@ namespace fw {
 //   170 reveals an item in the file manager.
 // Each acts on its first parameter, an item's absolute path. Moves are checked again just before
 // they happen and never fall back to deleting: an item that cannot go to the Trash stays in place.
+// A move's optional second parameter is the identity the item had when it was found
+// (ItemIdentity::toText): then either id moves the item, file, folder or link, while it is still that.
 
 void ScriptExecute(int32_t id);
 // Prepares a run with parameters; the handle names it until CompleteParamScriptExecute.

@@ -2,25 +2,22 @@
 
 #include "framework/exceptions.h"
 #include "framework/folderitem.h"
+#include "framework/itemidentity.h"
 #include "framework/specialfolder.h"
+#include "framework/trash.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
-// Qt's "signals" keyword would clash with a field name in the GIO headers.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gio.h>
-#pragma pop_macro("signals")
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
-#include <memory>
+#include <optional>
 #include <string>
 
 namespace fw {
@@ -66,68 +63,103 @@ QString parameterText(const ScriptParameter &parameter)
     return std::get<String>(parameter).toQString();
 }
 
-void recordFailure(const QString &path, const char *reason)
+void recordFailure(const String &path, const char *reason)
 {
-    g_failures.push_back({String(path), String(reason)});
+    g_failures.push_back({path, String(reason)});
 }
 
-struct GObjectDeleter
+String parameterString(const ScriptParameter &parameter)
 {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
+    if (const auto *number = std::get_if<int32_t>(&parameter))
+        return Str(int64_t{*number});
+    return std::get<String>(parameter);
+}
 
-// Moves one item to the freedesktop.org Trash, where every file manager can put it back.
-bool moveToTrash(const QString &path)
+// Absolute, without empty, "." or ".." components and without a trailing "/".
+bool isCleanAbsolutePath(const QByteArray &path)
 {
-    const std::unique_ptr<GFile, GObjectDeleter> file(
-        g_file_new_for_path(QFile::encodeName(path).constData()));
-    GError *error = nullptr;
-    if (g_file_trash(file.get(), nullptr, &error))
+    if (!path.startsWith('/'))
+        return false;
+    if (path == "/")
         return true;
-    qWarning("cannot move %s to the Trash: %s", qUtf8Printable(path), error->message);
-    g_error_free(error);
+    const QList<QByteArray> names = path.mid(1).split('/');
+    return std::none_of(names.begin(), names.end(),
+                        [](const QByteArray &name) { return name.isEmpty() || name == "." || name == ".."; });
+}
+
+QByteArray nameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+bool isApplicationFolder(const QByteArray &path)
+{
+    return nameOf(path).endsWith(".app");
+}
+
+// Moves one item; false (with the reason recorded) when it is not in the Trash, where the desktop
+// can give it back.
+bool moveToTrash(const String &shown, const QByteArray &path)
+{
+    switch (MoveToTrash(path)) {
+    case TrashOutcome::Moved:
+        return true;
+    case TrashOutcome::Refused:
+        recordFailure(shown, "ゴミ箱に移動できませんでした");
+        break;
+    case TrashOutcome::PutBack:
+        recordFailure(shown, "ゴミ箱に記録できませんでした");
+        break;
+    case TrashOutcome::Stranded:
+        recordFailure(shown, "ゴミ箱に記録できず、元に戻せませんでした");
+        break;
+    }
     return false;
 }
 
-bool isApplicationFolder(const QString &path)
+// Checks the item again just before the move: the list may be minutes old. With the identity the
+// item had when it was found (the second parameter), that identity decides, whichever script runs:
+// a link goes as itself, a file as a file, a folder as a folder. Without it the script's kind does.
+void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript)
 {
-    return QFileInfo(path).suffix() == QLatin1String("app");
-}
-
-// Checks the item again just before the move: the list may be minutes old.
-void trashItem(const QString &path, bool folderExpected)
-{
-    if (!QDir::isAbsolutePath(path) || QDir::cleanPath(path) != path) {
-        recordFailure(path, "パスが正しくありません");
+    const String shown = parameterString(parameters.front());
+    const QByteArray &path = shown.bytes();
+    if (!isCleanAbsolutePath(path)) {
+        recordFailure(shown, "パスが正しくありません");
         return;
     }
     struct stat status = {};
-    if (lstat(QFile::encodeName(path).constData(), &status) != 0) {
-        recordFailure(path, "見つかりません");
+    if (lstat(path.constData(), &status) != 0) {
+        recordFailure(shown, "見つかりません");
         return;
     }
-    // lstat: a link is never a folder here, so a link goes as itself, never its target.
-    const bool isFolder = S_ISDIR(status.st_mode);
-    const bool kindMatches = folderExpected ? isFolder : !isFolder || isApplicationFolder(path);
-    if (!kindMatches) {
-        recordFailure(path, "種類が変わっています");
+    if (parameters.size() > 1) {
+        // Reached without following a link in any folder on the way: a folder swapped for a link
+        // since the item was found leads elsewhere.
+        const std::optional<ItemIdentity> found = ItemIdentity::fromText(parameterString(parameters[1]));
+        if (!found || IdentityOf(path) != found) {
+            recordFailure(shown, "見つけた後に変更されています");
+            return;
+        }
+    } else {
+        // lstat: a link is never a folder here, so a link goes as itself, never its target.
+        const bool isFolder = S_ISDIR(status.st_mode);
+        if (folderScript ? !isFolder : isFolder && !isApplicationFolder(path)) {
+            recordFailure(shown, "種類が変わっています");
+            return;
+        }
+    }
+    if (SpecialFolder::IsProtected(FolderItem::fromPath(QFile::decodeName(path)))) {
+        recordFailure(shown, "保護された場所です");
         return;
     }
-    if (SpecialFolder::IsProtected(FolderItem::fromPath(path))) {
-        recordFailure(path, "保護された場所です");
+    if (!moveToTrash(shown, path))
         return;
-    }
-    if (!moveToTrash(path)) {
-        recordFailure(path, "ゴミ箱に移動できませんでした");
-        return;
-    }
     // The item's metadata sidecar goes with it.
-    const QFileInfo item(path);
-    const QString sidecar = item.dir().filePath(QStringLiteral("._") + item.fileName());
+    const QByteArray sidecar = path.left(path.lastIndexOf('/') + 1) + "._" + nameOf(path);
     struct stat sidecarStatus = {};
-    if (lstat(QFile::encodeName(sidecar).constData(), &sidecarStatus) == 0 &&
-        S_ISREG(sidecarStatus.st_mode) && !moveToTrash(sidecar))
-        recordFailure(sidecar, "ゴミ箱に移動できませんでした");
+    if (lstat(sidecar.constData(), &sidecarStatus) == 0 && S_ISREG(sidecarStatus.st_mode))
+        moveToTrash(String::fromBytes(sidecar, shown.encoding()), sidecar);
 }
 
 void reveal(const QString &path)
@@ -158,16 +190,15 @@ void run(int32_t id, const std::vector<ScriptParameter> &parameters)
     // Every script acts on an item; without one there is nothing to do.
     if (parameters.empty())
         return;
-    const QString path = parameterText(parameters.front());
     switch (id) {
     case kMoveFileToTrash:
-        trashItem(path, false);
+        trashItem(parameters, false);
         break;
     case kMoveFolderToTrash:
-        trashItem(path, true);
+        trashItem(parameters, true);
         break;
     case kRevealItem:
-        reveal(path);
+        reveal(parameterText(parameters.front()));
         break;
     }
 }

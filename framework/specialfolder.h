@@ -18,4 +18,9 @@ FolderItem Downloads();        // ~/Downloads
 // the home folder, any special folder, Desktop, Documents and Downloads, and any folder holding one.
 bool IsProtected(const FolderItem &item);
 
+// True for a place where the user keeps their own files: inside the home folder, or on a mounted
+// volume other than the startup volume; below no hidden (dot-named) folder on the way down from there
+// and not hidden itself; and not protected. The folders above the item are taken as their links lead.
+bool IsUserLocation(const FolderItem &item);
+
 } // namespace fw::SpecialFolder

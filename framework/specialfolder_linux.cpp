@@ -1,9 +1,12 @@
 #include "framework/specialfolder.h"
 
+#include "framework/volumes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 
 #include <sys/stat.h>
@@ -126,6 +129,31 @@ bool IsProtected(const FolderItem &item)
             return true;
     }
     return false;
+}
+
+bool IsUserLocation(const FolderItem &item)
+{
+    if (IsProtected(item))
+        return false;
+    const QString path = resolvedPath(item.posixPath());
+    const QString lexicalHome = resolvedPath(homePath());
+    const QString realHome = QFileInfo(lexicalHome).canonicalFilePath();
+    // A home folder at the root would make every place the user's.
+    const auto inside = [&path](const QString &folder) {
+        return !folder.isEmpty() && folder != QLatin1String("/") && holds(folder, path);
+    };
+    QString top;
+    if (inside(realHome))
+        top = realHome;
+    else if (inside(lexicalHome))
+        top = lexicalHome;
+    else if (const Volume volume = VolumeOfPath(path); volume.mountPoint != QLatin1String("/"))
+        top = volume.mountPoint;
+    else
+        return false;
+    const QStringList below = path.mid(top.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::none_of(below.begin(), below.end(),
+                        [](const QString &name) { return name.startsWith(QLatin1Char('.')); });
 }
 
 } // namespace fw::SpecialFolder

@@ -2,6 +2,7 @@
 #include "framework/listbox.h"
 #include "framework/resources.h"
 #include "framework/statictext.h"
+#include "framework/volumes.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -372,6 +374,35 @@ TEST_F(DocumentsTest, protectedLocations_areNeverTakenForADocumentsFolder)
     EXPECT_TRUE(pieces().empty());
     EXPECT_TRUE(groups().empty());
     EXPECT_EQ(dialogs.seen(), QStringList());
+}
+
+TEST_F(DocumentsTest, recordsNamingPlacesThatAreNotTheUsers_registerNothing)
+{
+    const QString ssh = folder(QStringLiteral(".ssh"));
+    const QString hidden = folder(QStringLiteral(".config/Quillary"));
+    QTemporaryDir elsewhere;
+    const QString someoneElses = elsewhere.path() + QStringLiteral("/someone/Documents");
+    const QString volume = elsewhere.path() + QStringLiteral("/USB");
+    ASSERT_TRUE(testsupport::makeFolder(someoneElses));
+    ASSERT_TRUE(testsupport::makeFolder(volume + QStringLiteral("/.Trashes/Quillary")));
+    ASSERT_TRUE(testsupport::makeFolder(volume + QStringLiteral("/Quillary")));
+    fw::SetOtherVolumesOverride(QList<fw::Volume>{{QStringLiteral("USB"), volume}});
+    addProduct("Quillary", "", "QvayWqj5");
+
+    for (const QByteArray &named :
+         {QByteArray("Startup:etc:"), QByteArray("/usr"), ssh.toUtf8(), hidden.toUtf8(),
+          someoneElses.toUtf8(), QByteArray("USB:.Trashes:Quillary:")}) {
+        writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", named)));
+        testsupport::ModalAnswers dialogs;
+        collect();
+        EXPECT_TRUE(pieces().empty()) << named.toStdString();
+        EXPECT_EQ(dialogs.seen(), QStringList());
+    }
+    // A folder of its own on another volume is a place the user keeps documents.
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", "USB:Quillary:")));
+    collect();
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(volume + QStringLiteral("/Quillary"), "DD")}));
+    fw::SetOtherVolumesOverride(std::nullopt);
 }
 
 } // namespace

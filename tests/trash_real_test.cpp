@@ -5,6 +5,7 @@
 #include "framework/resources.h"
 #include "framework/scripts.h"
 #include "framework/thread.h"
+#include "framework/trash.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
@@ -36,10 +37,14 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace {
@@ -47,19 +52,69 @@ namespace {
 // GLib reads HOME and XDG_DATA_HOME once per process, so every case runs in a child process of this
 // test program whose home is a fresh sample home.
 constexpr char kChildMarker[] = "VELLORAN_REAL_TRASH_CHILD";
+// Set for a child whose home is a file system with no space left.
+constexpr char kFullDiskMarker[] = "VELLORAN_FULL_DISK";
 
-void runInSampleHome(const char *childTest)
+// A small file system mounted at a folder for as long as the object lives.
+class SmallVolume
+{
+public:
+    explicit SmallVolume(const QString &folder) : m_folder(QFile::encodeName(folder))
+    {
+        m_mounted = QDir().mkpath(folder) &&
+                    ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=4m,mode=0755") == 0;
+    }
+    ~SmallVolume()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    SmallVolume(const SmallVolume &) = delete;
+    SmallVolume &operator=(const SmallVolume &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    // Writes a file until the volume has no space left.
+    bool fill() const
+    {
+        const int fd = ::open((m_folder + "/.filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        const QByteArray block(4096, 'x');
+        while (::write(fd, block.constData(), block.size()) > 0) {
+        }
+        const bool full = errno == ENOSPC;
+        ::close(fd);
+        return full;
+    }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+};
+
+void runInSampleHome(const char *childTest, bool fullDisk = false)
 {
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     const QString home = root.filePath(QStringLiteral("home"));
+    std::optional<SmallVolume> volume;
+    if (fullDisk) {
+        volume.emplace(home);
+        if (!volume->mounted())
+            GTEST_SKIP() << "no file system can be mounted here";
+    }
     QProcess sample;
     sample.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velloran-samplehome"), {home});
     ASSERT_TRUE(sample.waitForFinished(60000));
     ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
 
+    QProcessEnvironment environment = testsupport::trashChildEnvironment(home, kChildMarker);
+    if (fullDisk) {
+        ASSERT_TRUE(volume->fill());
+        environment.insert(QString::fromLatin1(kFullDiskMarker), QStringLiteral("1"));
+    }
     QProcess child;
-    child.setProcessEnvironment(testsupport::trashChildEnvironment(home, kChildMarker));
+    child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=TrashInSampleHome.") + QString::fromLatin1(childTest)});
@@ -84,6 +139,26 @@ TEST(RealTrashTest, aPieceInAFolderThatRefusesTheMove_staysAndIsReportedOnce)
 TEST(RealTrashTest, aUserCollects_unticksOneProduct_andMovesTheRest)
 {
     runInSampleHome("collectUntickMoveConfirm_movesExactlyTheTickedPieces");
+}
+
+TEST(RealTrashTest, aPieceChangedSinceItWasFound_staysAndIsReported)
+{
+    runInSampleHome("changedPieces_stayInPlace_andAreReported");
+}
+
+TEST(RealTrashTest, linkFileAndFolderPieces_goAsWhatTheyWereFound)
+{
+    runInSampleHome("linkFileAndFolderPieces_goAsThemselves");
+}
+
+TEST(RealTrashTest, aMoveTheTrashCannotRecord_isUndoneAndReported)
+{
+    runInSampleHome("unrecordedMoves_areUndone_andReported");
+}
+
+TEST(RealTrashTest, onAFullDisk_everyPieceStaysAndIsReported)
+{
+    runInSampleHome("unrecordedMoves_areUndone_andReported", true);
 }
 
 // A folder from which nothing can be moved: immutable, since root ignores permissions; read-only for
@@ -330,6 +405,86 @@ TEST_F(TrashInSampleHome, collectUntickMoveConfirm_movesExactlyTheTickedPieces)
           "Documents/Shopping list.txt", "Desktop/Todo.txt", ".profile"})
         EXPECT_TRUE(present(at(QString::fromUtf8(unrelated)))) << unrelated;
     EXPECT_EQ(list().ListCount(), rows);
+}
+
+TEST_F(TrashInSampleHome, changedPieces_stayInPlace_andAreReported)
+{
+    const QString outside = QDir::cleanPath(home + QStringLiteral("/../outside"));
+    ASSERT_TRUE(testsupport::writeFile(outside + QStringLiteral("/製品/残す"), "keep"));
+    const QString swapped = QStringLiteral("Library/Application Support/製品");
+    const QString replaced = QStringLiteral("Library/Preferences/Ombrisk.plist");
+    ASSERT_TRUE(testsupport::makeFolder(at(swapped)));
+    group("製品", {piece(swapped, "AS"), piece(replaced, "PL")});
+    // After the collection the folder above one piece becomes a link out of the home, and another
+    // piece a new file of the same name and kind.
+    ASSERT_TRUE(
+        QDir().rename(at(QStringLiteral("Library/Application Support")), at(QStringLiteral("Library/Was"))));
+    ASSERT_TRUE(QFile::link(outside, at(QStringLiteral("Library/Application Support"))));
+    ASSERT_TRUE(testsupport::writeFile(at(replaced) + QStringLiteral(".new"), "bplist00"));
+    ASSERT_EQ(std::rename(QFile::encodeName(at(replaced) + QStringLiteral(".new")).constData(),
+                          QFile::encodeName(at(replaced)).constData()),
+              0);
+
+    runTrashThread();
+
+    EXPECT_TRUE(QFileInfo::exists(outside + QStringLiteral("/製品/残す")));
+    EXPECT_TRUE(present(at(replaced)));
+    EXPECT_EQ(testsupport::trashListedPaths(), QStringList());
+    const QStringList expected = {
+        QStringLiteral("次の項目はゴミ箱に移動できず、元の場所に残っています。"),
+        at(swapped) + QStringLiteral("（見つけた後に変更されています）"),
+        at(replaced) + QStringLiteral("（見つけた後に変更されています）"),
+    };
+    EXPECT_EQ(messages, QStringList{expected.join(u'\n')});
+}
+
+TEST_F(TrashInSampleHome, linkFileAndFolderPieces_goAsThemselves)
+{
+    const QString target = QDir::cleanPath(home + QStringLiteral("/../outside/対象"));
+    ASSERT_TRUE(testsupport::writeFile(target + QStringLiteral("/残す"), "keep"));
+    const QStringList pieces = {QStringLiteral("Library/Application Support/製品 リンク"),
+                                QStringLiteral("Documents/製品 メモ.txt"),
+                                QStringLiteral("Library/Preferences/jp.velloran.製品.plist")};
+    ASSERT_TRUE(QFile::link(target, at(pieces[0])));
+    ASSERT_TRUE(testsupport::writeFile(at(pieces[1]), "memo"));
+    ASSERT_TRUE(testsupport::makeFolder(at(pieces[2])));
+    group("製品", {piece(pieces[0], "AS"), piece(pieces[1], "DD"), piece(pieces[2], "PL")});
+
+    runTrashThread();
+
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    const QStringList listed = testsupport::trashListedPaths();
+    for (const QString &relative : pieces) {
+        EXPECT_FALSE(present(at(relative))) << relative.toStdString();
+        EXPECT_TRUE(listed.contains(at(relative))) << relative.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/残す"))) << "a link goes, never its target";
+}
+
+TEST_F(TrashInSampleHome, unrecordedMoves_areUndone_andReported)
+{
+    // GLib moves an item on a full disk but leaves its info file empty; elsewhere a fault does that.
+    const bool fullDisk = qEnvironmentVariableIsSet(kFullDiskMarker);
+    fw::SetEmptyTrashInfoFault(!fullDisk);
+    const QStringList pieces = {QStringLiteral("Applications/Tessolin II"),
+                                QStringLiteral("Library/Preferences/Tessolin初期設定"),
+                                QStringLiteral("Library/Preferences/Ombrisk.plist")};
+    group("製品", {piece(pieces[0], "AD"), piece(pieces[1], "P"), piece(pieces[2], "PL")});
+
+    runTrashThread();
+    fw::SetEmptyTrashInfoFault(false);
+
+    QStringList expected = {QStringLiteral("次の項目はゴミ箱に移動できず、元の場所に残っています。")};
+    for (const QString &relative : pieces) {
+        EXPECT_TRUE(present(at(relative))) << relative.toStdString();
+        expected << at(relative) + QStringLiteral("（ゴミ箱に記録できませんでした）");
+    }
+    EXPECT_EQ(messages, QStringList{expected.join(u'\n')});
+    EXPECT_EQ(testsupport::trashListedPaths(), QStringList());
+    EXPECT_EQ(QDir(home + QStringLiteral("/.local/share/Trash/info")).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(QDir(home + QStringLiteral("/.local/share/Trash/files"))
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 
 #include <QSet>
 
+#include <algorithm>
+#include <utility>
+
 using fw::String;
 
 void Thread1::Event_Run()
@@ -42,18 +45,45 @@ void Thread1::DeleteItem()
             if (index >= 0 && index < pWin1->pFI.size()) {
                 const fw::FolderItem f = pWin1->pFI[index].Value("item").FolderItemValue();
                 DebugConsoleModule::TRACE(f.AbsolutePath());
-                if (f.Exists()) {
-                    const String kind = list.Cell(row, 4);
-                    const std::vector<fw::Variant> args{fw::Variant(f.AbsolutePath())};
-                    if (kind == "AD" || kind == "P" || kind == "AS" || kind == "DD")
-                        deleteFolder(args);
-                    else if (kind == "A" || kind == "PL")
-                        deleteFile(args);
-                }
+                if (f.Exists())
+                    movePiece(f, list.Cell(row, 4), pWin1->pFI.identity(index));
+                else if (!wentEarlier(f))
+                    m_failures.push_back({f.AbsolutePath(), "既にありません"});
             }
         }
         fw::Yield();
     }
+}
+
+// The identity the piece had when it was found goes with its path, so that the move itself checks it
+// at the last moment.
+void Thread1::movePiece(const fw::FolderItem &f, const String &kind,
+                        const std::optional<fw::ItemIdentity> &found)
+{
+    const std::vector<fw::Variant> args{fw::Variant(f.AbsolutePath()),
+                                        fw::Variant(found ? found->toText() : String())};
+    if (kind == "AD" || kind == "P" || kind == "AS" || kind == "DD")
+        deleteFolder(args);
+    else if (kind == "A" || kind == "PL")
+        deleteFile(args);
+    else
+        return;
+    const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
+    const bool moved = std::none_of(failures.begin(), failures.end(), [&](const fw::ScriptFailure &failure) {
+        return failure.path == f.AbsolutePath();
+    });
+    if (moved)
+        m_moved.push_back(f.nativePath());
+    m_failures.insert(m_failures.end(), failures.begin(), failures.end());
+}
+
+// A piece moved at an earlier row, or inside a folder moved at one, is gone because it went.
+bool Thread1::wentEarlier(const fw::FolderItem &f) const
+{
+    const QByteArray &path = f.nativePath();
+    return std::any_of(m_moved.begin(), m_moved.end(), [&](const QByteArray &moved) {
+        return path == moved || (path.startsWith(moved) && path.at(moved.size()) == '/');
+    });
 }
 
 void Thread1::KillMyself()
@@ -66,11 +96,12 @@ void Thread1::KillMyself()
     std::abort(); // Kill on the thread itself does not return
 }
 
-// A piece that could not be moved stays where it is; the user is told which and why, once. A piece
-// under several ticked rows is tried at each of them but named once.
+// A piece that could not be moved stays where it is, and one that was gone already is named too; the
+// user is told which and why, once. A piece under several ticked rows is tried at each of them but
+// named once.
 void Thread1::reportFailures()
 {
-    const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
+    const std::vector<fw::ScriptFailure> failures = std::exchange(m_failures, {});
     if (failures.empty())
         return;
     String text = "次の項目はゴミ箱に移動できず、元の場所に残っています。";

@@ -1,6 +1,14 @@
 #pragma once
 
+#include "framework/folderitem.h"
+#include "framework/itemidentity.h"
+#include "framework/scripts.h"
 #include "framework/thread.h"
+
+#include <QByteArray>
+
+#include <optional>
+#include <vector>
 
 class Window1;
 
@@ -18,4 +26,11 @@ private:
     void DeleteItem();
     [[noreturn]] void KillMyself();
     void reportFailures();
+    void movePiece(const fw::FolderItem &f, const fw::String &kind,
+                   const std::optional<fw::ItemIdentity> &found);
+    bool wentEarlier(const fw::FolderItem &f) const;
+
+    // What did not move, in the order the walk met it; the paths of the pieces that did.
+    std::vector<fw::ScriptFailure> m_failures;
+    std::vector<QByteArray> m_moved;
 };

@@ -1,6 +1,7 @@
 // The documents folders of the products that name theirs in a preference record: "pref2" with
 // enciphered strings, or the plain "pref".
 #include "framework/application.h"
+#include "framework/specialfolder.h"
 #include "framework/streams.h"
 #include "ui/window1.h"
 #include "util/aliaspath.h"
@@ -91,7 +92,8 @@ String Thread2::documentsFolderPiece(const String &L, const String &prefsFolderN
     if (prefsFolder.isNil() || !prefsFolder.Exists())
         return L;
     const FolderItem documents = (this->*reader)(prefsFolder);
-    if (!documents.isNil() && documents.Exists())
+    // A record can name any folder: only a place where the user keeps files is a documents folder.
+    if (!documents.isNil() && documents.Exists() && fw::SpecialFolder::IsUserLocation(documents))
         return registerPiece(L, documents, "DD");
     return L;
 }

@@ -1,0 +1,100 @@
+#include "framework/itemidentity.h"
+
+#include <QList>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fw {
+
+namespace {
+
+// Closes the folder that the walk holds when it steps on or gives up.
+class Folder
+{
+public:
+    explicit Folder(int fd) : m_fd(fd) {}
+    ~Folder()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    int fd() const { return m_fd; }
+    bool enter(const QByteArray &name)
+    {
+        const int next = ::openat(m_fd, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(m_fd);
+        m_fd = next;
+        return m_fd >= 0;
+    }
+
+private:
+    int m_fd;
+};
+
+bool isComponent(const QByteArray &name)
+{
+    return !name.isEmpty() && name != "." && name != "..";
+}
+
+} // namespace
+
+String ItemIdentity::toText() const
+{
+    return String(
+        QStringLiteral("%1:%2:%3").arg(device).arg(inode).arg(QChar::fromLatin1(static_cast<char>(kind))));
+}
+
+std::optional<ItemIdentity> ItemIdentity::fromText(const String &text)
+{
+    const QList<QByteArray> parts = text.bytes().split(':');
+    if (parts.size() != 3 || parts[2].size() != 1)
+        return std::nullopt;
+    ItemIdentity identity;
+    bool deviceOk = false;
+    bool inodeOk = false;
+    identity.device = parts[0].toULongLong(&deviceOk);
+    identity.inode = parts[1].toULongLong(&inodeOk);
+    identity.kind = static_cast<Kind>(parts[2].at(0));
+    if (!deviceOk || !inodeOk ||
+        (identity.kind != Kind::File && identity.kind != Kind::Folder && identity.kind != Kind::Link))
+        return std::nullopt;
+    return identity;
+}
+
+std::optional<ItemIdentity> IdentityOf(const QByteArray &absolutePath)
+{
+    if (!absolutePath.startsWith('/'))
+        return std::nullopt;
+    Folder folder(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.fd() < 0)
+        return std::nullopt;
+    struct stat status = {};
+    if (absolutePath == "/") {
+        if (::fstat(folder.fd(), &status) != 0)
+            return std::nullopt;
+    } else {
+        const QList<QByteArray> names = absolutePath.mid(1).split('/');
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (!isComponent(names[i]))
+                return std::nullopt;
+            if (i + 1 < names.size() && !folder.enter(names[i]))
+                return std::nullopt;
+        }
+        if (::fstatat(folder.fd(), names.last().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return std::nullopt;
+    }
+    ItemIdentity identity;
+    identity.device = status.st_dev;
+    identity.inode = status.st_ino;
+    identity.kind = S_ISLNK(status.st_mode)   ? ItemIdentity::Kind::Link
+                    : S_ISDIR(status.st_mode) ? ItemIdentity::Kind::Folder
+                                              : ItemIdentity::Kind::File;
+    return identity;
+}
+
+} // namespace fw
