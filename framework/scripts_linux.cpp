@@ -1,6 +1,7 @@
 #include "framework/scripts.h"
 
 #include "framework/exceptions.h"
+#include "framework/finderinfo.h"
 #include "framework/folderitem.h"
 #include "framework/specialfolder.h"
 
@@ -8,8 +9,6 @@
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QUrl>
 
 // Qt's "signals" keyword would clash with a field name in the GIO headers.
@@ -59,16 +58,17 @@ PreparedRun &preparedRun(int32_t handle)
     return it->second;
 }
 
-QString parameterText(const ScriptParameter &parameter)
+// The item's path as the system calls take it: its exact bytes.
+QByteArray parameterPath(const ScriptParameter &parameter)
 {
     if (const auto *number = std::get_if<int32_t>(&parameter))
-        return QString::number(*number);
-    return std::get<String>(parameter).toQString();
+        return QByteArray::number(*number);
+    return nativeBytes(std::get<String>(parameter));
 }
 
-void recordFailure(const QString &path, const char *reason)
+void recordFailure(const QByteArray &path, const char *reason)
 {
-    g_failures.push_back({String(path), String(reason)});
+    g_failures.push_back({String::fromBytes(path, Encodings::UTF8()), String(reason)});
 }
 
 struct GObjectDeleter
@@ -77,32 +77,33 @@ struct GObjectDeleter
 };
 
 // Moves one item to the freedesktop.org Trash, where every file manager can put it back.
-bool moveToTrash(const QString &path)
+bool moveToTrash(const QByteArray &path)
 {
-    const std::unique_ptr<GFile, GObjectDeleter> file(
-        g_file_new_for_path(QFile::encodeName(path).constData()));
+    const std::unique_ptr<GFile, GObjectDeleter> file(g_file_new_for_path(path.constData()));
     GError *error = nullptr;
     if (g_file_trash(file.get(), nullptr, &error))
         return true;
-    qWarning("cannot move %s to the Trash: %s", qUtf8Printable(path), error->message);
+    qWarning("cannot move %s to the Trash: %s", path.constData(), error->message);
     g_error_free(error);
     return false;
 }
 
-bool isApplicationFolder(const QString &path)
+bool isApplicationFolder(const QByteArray &path)
 {
-    return QFileInfo(path).suffix() == QLatin1String("app");
+    return path.endsWith(".app");
 }
 
 // Checks the item again just before the move: the list may be minutes old.
-void trashItem(const QString &path, bool folderExpected)
+void trashItem(const QByteArray &path, bool folderExpected)
 {
-    if (!QDir::isAbsolutePath(path) || QDir::cleanPath(path) != path) {
+    // Latin-1 gives each byte a character of its own: the path is checked as the bytes it is.
+    const QString text = QString::fromLatin1(path);
+    if (!QDir::isAbsolutePath(text) || QDir::cleanPath(text) != text) {
         recordFailure(path, "パスが正しくありません");
         return;
     }
     struct stat status = {};
-    if (lstat(QFile::encodeName(path).constData(), &status) != 0) {
+    if (lstat(path.constData(), &status) != 0) {
         recordFailure(path, "見つかりません");
         return;
     }
@@ -113,7 +114,7 @@ void trashItem(const QString &path, bool folderExpected)
         recordFailure(path, "種類が変わっています");
         return;
     }
-    if (SpecialFolder::IsProtected(FolderItem::fromPath(path))) {
+    if (SpecialFolder::IsProtected(FolderItem::fromNativePath(path))) {
         recordFailure(path, "保護された場所です");
         return;
     }
@@ -122,19 +123,19 @@ void trashItem(const QString &path, bool folderExpected)
         return;
     }
     // The item's metadata sidecar goes with it.
-    const QFileInfo item(path);
-    const QString sidecar = item.dir().filePath(QStringLiteral("._") + item.fileName());
+    const QByteArray sidecar = FinderInfo::sidecarPath(path);
     struct stat sidecarStatus = {};
-    if (lstat(QFile::encodeName(sidecar).constData(), &sidecarStatus) == 0 &&
-        S_ISREG(sidecarStatus.st_mode) && !moveToTrash(sidecar))
+    if (lstat(sidecar.constData(), &sidecarStatus) == 0 && S_ISREG(sidecarStatus.st_mode) &&
+        !moveToTrash(sidecar))
         recordFailure(sidecar, "ゴミ箱に移動できませんでした");
 }
 
-void reveal(const QString &path)
+void reveal(const QByteArray &path)
 {
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+    const FolderItem item = FolderItem::fromNativePath(path);
+    if (!item.Exists())
         return;
-    const QUrl url = QUrl::fromLocalFile(path);
+    const QUrl url = item.url();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         QDBusMessage call = QDBusMessage::createMethodCall(
@@ -146,7 +147,8 @@ void reveal(const QString &path)
             return;
     }
     // No file manager answered: open the folder that holds the item.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    const FolderItem folder = item.Parent();
+    QDesktopServices::openUrl((folder.isNil() ? item : folder).url());
 }
 
 void run(int32_t id, const std::vector<ScriptParameter> &parameters)
@@ -158,7 +160,7 @@ void run(int32_t id, const std::vector<ScriptParameter> &parameters)
     // Every script acts on an item; without one there is nothing to do.
     if (parameters.empty())
         return;
-    const QString path = parameterText(parameters.front());
+    const QByteArray path = parameterPath(parameters.front());
     switch (id) {
     case kMoveFileToTrash:
         trashItem(path, false);
