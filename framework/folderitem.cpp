@@ -111,7 +111,7 @@ bool listedBefore(const QByteArray &a, const QString &aText, const QByteArray &b
         if (foldedX != foldedY)
             return foldedX < foldedY;
     }
-    int c = i == common ? (a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1)) : 0;
+    int c = a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
     if (i < common) {
         QString aLatin1;
         QString bLatin1;
