@@ -373,6 +373,13 @@ const TextEncoding *GetTextEncoding(int base, int variant, int format)
     }
 }
 
+QString FileNameText(const QByteArray &name)
+{
+    if (!name.isValidUtf8() && macJapanese().isValid(name))
+        return macJapanese().toUnicode(name);
+    return QString::fromUtf8(name);
+}
+
 const TextEncoding *GuessJapaneseEncoding(const String &text)
 {
     const QByteArray &bytes = text.bytes();

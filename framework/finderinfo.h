@@ -33,7 +33,7 @@ std::optional<Bytes> fromAppleDouble(QByteArrayView blob);
 // The FinderInfo of a Samba AfpInfo stream (signature 'AFP\0', version 1.0, FinderInfo at offset 16).
 std::optional<Bytes> fromAfpInfo(QByteArrayView blob);
 
-// Paths here are native (QFile::encodeName): a walk asks them of every entry.
+// Paths here are native (FolderItem::nativePath, the exact bytes): a walk asks them of every entry.
 
 // The AppleDouble sidecar "._NAME" beside the item at the path.
 QByteArray sidecarPath(const QByteArray &path);

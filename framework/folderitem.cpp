@@ -4,11 +4,10 @@
 #include "framework/finderinfo.h"
 #include "framework/streams.h"
 
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstring>
@@ -23,7 +22,10 @@ struct FolderItem::Listing
 {
     struct Entry
     {
-        QString name;
+        QByteArray name;
+        // The name as text when it holds a byte above ASCII (UTF-8, with replacement marks where it
+        // is not); null for ASCII names, which the order and the lookups read as bytes.
+        QString text;
         Listed kind = Listed::Unknown;
         bool sidecar = false; // an AppleDouble "._NAME" lay beside it
     };
@@ -37,17 +39,21 @@ struct FolderItem::Listing
 // An item's path and its listing in one allocation: walks make an item for every entry.
 struct FolderItem::Node
 {
-    explicit Node(QString p) : path(std::move(p)), native(QFile::encodeName(path)) {}
-    const QString path;
-    const QByteArray native; // as the system calls take it: encoded once, asked many times
+    explicit Node(QByteArray p) : path(std::move(p)) {}
+    const QByteArray path; // the exact bytes, as the system calls take them
     Listing listing;
 };
 
 namespace {
 
-QString joinPath(const QString &folder, const QString &name)
+QByteArray joinPath(const QByteArray &folder, const QByteArray &name)
 {
-    return folder == QLatin1String("/") ? folder + name : folder + QLatin1Char('/') + name;
+    QByteArray path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder);
+    if (folder != "/")
+        path.append('/');
+    return path.append(name);
 }
 
 // lstat: a link stands for itself.
@@ -69,36 +75,49 @@ const String &folderCreator()
     return creator;
 }
 
-bool isValidComponent(const QString &name)
+bool isValidComponent(const QByteArray &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
 }
 
-} // namespace
+bool isAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+}
 
-namespace {
+// The entry's name as text, for comparisons that ignore case.
+QStringView textOf(const QString &text, const QByteArray &name, QString &latin1)
+{
+    if (!text.isNull())
+        return text;
+    latin1 = QString::fromLatin1(name);
+    return latin1;
+}
 
 // The listing's order: by name ignoring case as QString compares it, then by bytes. Names that are
 // ASCII up to their first difference (nearly all) are compared here without Qt's per-character case
 // folding: for ASCII that folding maps A-Z to a-z and nothing else.
-bool listedBefore(const QString &a, const QString &b)
+bool listedBefore(const QByteArray &a, const QString &aText, const QByteArray &b, const QString &bText)
 {
     const qsizetype common = std::min(a.size(), b.size());
     qsizetype i = 0;
     for (; i < common; ++i) {
-        const char16_t x = a[i].unicode();
-        const char16_t y = b[i].unicode();
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
         if (x >= 0x80 || y >= 0x80)
             break;
-        const char16_t foldedX = x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x;
-        const char16_t foldedY = y >= 'A' && y <= 'Z' ? y + ('a' - 'A') : y;
+        const int foldedX = x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x;
+        const int foldedY = y >= 'A' && y <= 'Z' ? y + ('a' - 'A') : y;
         if (foldedX != foldedY)
             return foldedX < foldedY;
     }
-    const int c = i == common ? (a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1))
-                              : QString::compare(a, b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a.toUtf8() < b.toUtf8();
+    int c = a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (i < common) {
+        QString aLatin1;
+        QString bLatin1;
+        c = textOf(aText, a, aLatin1).compare(textOf(bText, b, bLatin1), Qt::CaseInsensitive);
+    }
+    return c != 0 ? c < 0 : a < b;
 }
 
 } // namespace
@@ -120,17 +139,19 @@ void FolderItem::readEntries(const QByteArray &folder, Listing &listing)
                 kind = Listed::Link;
             else if (entry->d_type == DT_UNKNOWN)
                 kind = Listed::Unknown;
-            all.push_back({QFile::decodeName(entry->d_name), kind, false});
+            QByteArray name(entry->d_name);
+            QString text = isAscii(name) ? QString() : QString::fromUtf8(name);
+            all.push_back({std::move(name), std::move(text), kind, false});
         }
         ::closedir(dir);
     }
-    QHash<QString, size_t> byName;
+    QHash<QByteArray, size_t> byName;
     byName.reserve(static_cast<qsizetype>(all.size()));
     for (size_t i = 0; i < all.size(); ++i)
         byName.insert(all[i].name, i);
     std::vector<bool> isSidecar(all.size(), false);
     for (size_t i = 0; i < all.size(); ++i) {
-        if (!all[i].name.startsWith(QLatin1String("._")))
+        if (!all[i].name.startsWith("._"))
             continue;
         const auto owner = byName.constFind(all[i].name.mid(2));
         if (owner != byName.cend()) {
@@ -145,7 +166,9 @@ void FolderItem::readEntries(const QByteArray &folder, Listing &listing)
             listing.entries.push_back(std::move(all[i]));
     }
     std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const Listing::Entry &a, const Listing::Entry &b) { return listedBefore(a.name, b.name); });
+              [](const Listing::Entry &a, const Listing::Entry &b) {
+                  return listedBefore(a.name, a.text, b.name, b.text);
+              });
 }
 
 namespace {
@@ -162,12 +185,24 @@ QString foldName(const QString &name)
 
 FolderItem FolderItem::fromPath(const QString &absolutePosixPath)
 {
-    QString path = absolutePosixPath;
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+    return fromNativePath(QFile::encodeName(absolutePosixPath));
+}
+
+FolderItem FolderItem::fromNativePath(const QByteArray &absolutePath)
+{
+    QByteArray path = absolutePath;
+    while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     FolderItem item;
     item.m_node = std::make_shared<Node>(std::move(path));
     return item;
+}
+
+QByteArray nativeBytes(const String &text)
+{
+    if (text.encoding() == nullptr || text.encoding() == Encodings::UTF8())
+        return text.bytes();
+    return text.toQString().toUtf8();
 }
 
 void FolderItem::requireItem() const
@@ -179,47 +214,51 @@ void FolderItem::requireItem() const
 QString FolderItem::posixPath() const
 {
     requireItem();
-    return m_node->path;
+    return QFile::decodeName(m_node->path);
 }
 
 const QByteArray &FolderItem::nativePath() const
 {
     requireItem();
-    return m_node->native;
+    return m_node->path;
 }
 
 FolderItem FolderItem::Child(const String &name) const
 {
     requireItem();
-    const QString wanted = name.toQString();
+    const QByteArray wanted = nativeBytes(name);
     if (!isValidComponent(wanted))
         return {};
-    const QString exact = joinPath(m_node->path, wanted);
+    const QByteArray exact = joinPath(m_node->path, wanted);
     struct stat st;
-    if (lookAtLink(QFile::encodeName(exact), st))
-        return fromPath(exact);
-    // Mac volumes ignore case and normalization: take the one entry equal to the name that way.
+    if (lookAtLink(exact, st) || !wanted.isValidUtf8())
+        return fromNativePath(exact);
+    // Mac volumes ignore case and normalization: take the one entry equal to the name that way. Names
+    // that are not text match only exactly.
     Listing &entries = listing();
     if (!entries.foldedRead) {
         for (qsizetype i = 0; i < static_cast<qsizetype>(entries.entries.size()); ++i) {
-            const QString key = foldName(entries.entries[static_cast<size_t>(i)].name);
+            const Listing::Entry &entry = entries.entries[static_cast<size_t>(i)];
+            if (!entry.text.isNull() && !entry.name.isValidUtf8())
+                continue;
+            const QString key = foldName(entry.text.isNull() ? QString::fromLatin1(entry.name) : entry.text);
             entries.byFoldedName.insert(key, entries.byFoldedName.contains(key) ? -1 : i);
         }
         entries.foldedRead = true;
     }
-    const qsizetype match = entries.byFoldedName.value(foldName(wanted), -1);
-    return fromPath(match >= 0 ? joinPath(m_node->path, entries.entries[static_cast<size_t>(match)].name)
-                               : exact);
+    const qsizetype match = entries.byFoldedName.value(foldName(QString::fromUtf8(wanted)), -1);
+    return fromNativePath(
+        match >= 0 ? joinPath(m_node->path, entries.entries[static_cast<size_t>(match)].name) : exact);
 }
 
 FolderItem FolderItem::Parent() const
 {
     requireItem();
-    const QString &path = m_node->path;
-    if (path == QLatin1String("/"))
+    const QByteArray &path = m_node->path;
+    if (path == "/")
         return {};
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return fromPath(slash <= 0 ? QStringLiteral("/") : path.left(slash));
+    const qsizetype slash = path.lastIndexOf('/');
+    return fromNativePath(slash <= 0 ? QByteArray("/") : path.left(slash));
 }
 
 bool FolderItem::Exists() const
@@ -237,23 +276,32 @@ bool FolderItem::Directory() const
 String FolderItem::Name() const
 {
     requireItem();
-    const QString &path = m_node->path;
-    if (path == QLatin1String("/"))
+    const QByteArray &path = m_node->path;
+    if (path == "/")
         return String("/");
-    return String(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+    return String::fromBytes(path.mid(path.lastIndexOf('/') + 1), Encodings::UTF8());
+}
+
+String FolderItem::DisplayName() const
+{
+    const String name = Name();
+    return name.bytes().isValidUtf8() ? name : String(FileNameText(name.bytes()));
 }
 
 String FolderItem::AbsolutePath() const
 {
     requireItem();
-    return String(m_node->path);
+    return String::fromBytes(m_node->path, Encodings::UTF8());
 }
 
 Date FolderItem::ModificationDate() const
 {
-    requireItem();
-    const QFileInfo info(m_node->path);
-    return Date(info.isSymLink() ? QFileInfo(info.absoluteFilePath()).lastModified() : info.lastModified());
+    // stat: a link is dated by what it leads to.
+    struct stat st;
+    if (::stat(nativePath().constData(), &st) != 0)
+        return Date(QDateTime());
+    return Date(
+        QDateTime::fromMSecsSinceEpoch(qint64{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1000000));
 }
 
 FolderItem::Listing &FolderItem::listing() const
@@ -276,7 +324,7 @@ FolderItem FolderItem::Item(int index) const
     if (index < 1 || index > Count())
         return {};
     const Listing::Entry &entry = m_node->listing.entries[static_cast<size_t>(index - 1)];
-    FolderItem item = fromPath(joinPath(m_node->path, entry.name));
+    FolderItem item = fromNativePath(joinPath(m_node->path, entry.name));
     item.m_listed = entry.kind;
     item.m_sidecarListed = entry.sidecar;
     return item;
@@ -365,7 +413,13 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool readWrite) const
 void FolderItem::Launch(bool /*activate*/) const
 {
     requireItem();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_node->path));
+    QDesktopServices::openUrl(url());
+}
+
+QUrl FolderItem::url() const
+{
+    requireItem();
+    return QUrl::fromEncoded("file://" + m_node->path.toPercentEncoding("/"));
 }
 
 bool operator==(const FolderItem &a, const FolderItem &b)

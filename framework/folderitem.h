@@ -4,6 +4,7 @@
 #include "framework/string.h"
 
 #include <QString>
+#include <QUrl>
 
 #include <memory>
 
@@ -20,34 +21,44 @@ public:
     FolderItem() = default;
     // The item at an absolute POSIX path (no trailing slash kept, "/" for the root).
     static FolderItem fromPath(const QString &absolutePosixPath);
+    // The same from the path's exact bytes, which need not be UTF-8 (names from old Mac archives).
+    static FolderItem fromNativePath(const QByteArray &absolutePath);
 
     bool isNil() const { return m_node == nullptr; }
     explicit operator bool() const { return !isNil(); }
 
-    // The entry of this folder with the given name. A name is one path component: "", ".", "..", and
-    // any name holding "/" give Nil. The exact name wins; else the one entry equal to it ignoring case
-    // and Unicode normalization; else the item of the exact name, which does not exist.
+    // The entry of this folder with the given name (its bytes, see nativeBytes). A name is one path
+    // component: "", ".", "..", and any name holding "/" give Nil. The exact name wins; else, for a
+    // name that is UTF-8 text, the one such entry equal to it ignoring case and Unicode normalization;
+    // else the item of the exact name, which does not exist.
     FolderItem Child(const String &name) const;
-    FolderItem Parent() const;             // Nil for the root
-    bool Exists() const;                   // a link exists when the link itself does
-    bool Directory() const;                // a link to a folder is no directory: walks never enter it
-    String Name() const;                   // the last component, UTF-8
-    String AbsolutePath() const;           // the absolute POSIX path, UTF-8, without a trailing slash
+    FolderItem Parent() const; // Nil for the root
+    bool Exists() const;       // a link exists when the link itself does
+    bool Directory() const;    // a link to a folder is no directory: walks never enter it
+    // The last component and the absolute POSIX path (without a trailing slash): their exact bytes,
+    // labelled UTF-8 although they need not be, so that they compare and join as bytes.
+    String Name() const;
+    String AbsolutePath() const;
+    // The name for people to read: UTF-8; else Mac Japanese when the bytes are valid as such; else
+    // with a replacement mark. For display only: the item is reached by its bytes.
+    String DisplayName() const;
+    // The path as text, for Qt's own file APIs; a name that is not UTF-8 loses its bytes in it.
     QString posixPath() const;
     // The path's exact bytes, as every system call on the item takes them.
     const QByteArray &nativePath() const;
     Date ModificationDate() const;
 
-    // The folder's entries, sorted by name ignoring case, then by bytes; AppleDouble sidecars "._X"
-    // left out. Read once per FolderItem (copies share the listing); Item numbers from 1.
+    // The folder's entries, sorted by name ignoring case (names that are not UTF-8 as UTF-8 with
+    // replacement marks), then by bytes; AppleDouble sidecars "._X" left out. Read once per FolderItem
+    // (copies share the listing); Item numbers from 1.
     int Count() const;
-    FolderItem Item(int index) const;      // Nil outside 1..Count
+    FolderItem Item(int index) const; // Nil outside 1..Count
 
     // Classic Mac metadata: a folder is "fold"/"MACS"; a file's type and creator come from its
     // FinderInfo (see finderinfo.h); without FinderInfo both are empty.
     String MacType() const;
     String MacCreator() const;
-    bool Visible() const;                  // False when the FinderInfo has the invisible flag
+    bool Visible() const; // False when the FinderInfo has the invisible flag
 
     // Streams; nullptr when the item cannot be opened (missing, a folder, no permission).
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;
@@ -55,6 +66,8 @@ public:
 
     // Opens the item with the desktop's default application.
     void Launch(bool activate = true) const;
+    // The item's file: URL, which keeps the path's bytes (percent-encoded).
+    QUrl url() const;
 
     // What one look at the item tells, for walks that ask several questions of every entry: the
     // answers of Exists, Directory, MacType, MacCreator and Visible at that moment, not kept up to
@@ -84,6 +97,10 @@ private:
     Listed m_listed = Listed::No;
     bool m_sidecarListed = false;
 };
+
+// A text's bytes as a path or a name on this system: UTF-8 and unlabelled bytes as they are (so that
+// what Name and AbsolutePath gave reaches the same item), text of any other encoding as UTF-8.
+QByteArray nativeBytes(const String &text);
 
 // The item at a path. Mode 0: an absolute path, POSIX or colon-separated ("Volume:folder:file");
 // the empty path gives the default folder (the current working directory). Nil for a text that is

@@ -4,12 +4,13 @@
 
 #include <QApplication>
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QStyle>
+
+#include <sys/stat.h>
 
 namespace fw {
 
@@ -29,15 +30,14 @@ QImage iconImage(const QIcon &icon)
 }
 
 // Icons by kind, drawn once: a search can list many thousands of items of a few kinds.
-QImage iconFor(const QFileInfo &info)
+QImage iconFor(bool folder, const QString &fileName)
 {
     static QHash<QString, QImage> cache;
-    const bool folder = info.isDir();
     QString kind = QStringLiteral("inode/directory");
     QMimeType mime;
     if (!folder) {
         static const QMimeDatabase database;
-        mime = database.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+        mime = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
         kind = mime.name();
     }
     const auto cached = cache.constFind(kind);
@@ -76,7 +76,10 @@ PicturePtr GetIconFromFile(const FolderItem &f, int32_t iconID)
         throw NilObjectException();
     if (iconID != IconImage && iconID != IconMask)
         return nullptr;
-    const QImage image = iconFor(QFileInfo(f.posixPath()));
+    // stat: a link to a folder shows a folder.
+    struct stat st;
+    const bool folder = ::stat(f.nativePath().constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    const QImage image = iconFor(folder, f.DisplayName().toQString());
     if (iconID == IconImage)
         return std::make_shared<Picture>(image);
     QImage mask(Side, Side, QImage::Format_RGB32);

@@ -1,6 +1,7 @@
 #include "framework/scripts.h"
 
 #include "framework/exceptions.h"
+#include "framework/finderinfo.h"
 #include "framework/folderitem.h"
 #include "framework/itemidentity.h"
 #include "framework/specialfolder.h"
@@ -9,8 +10,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
-#include <QFile>
-#include <QFileInfo>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -56,11 +55,12 @@ PreparedRun &preparedRun(int32_t handle)
     return it->second;
 }
 
-QString parameterText(const ScriptParameter &parameter)
+// The item's path as the system calls take it: its exact bytes.
+QByteArray parameterPath(const ScriptParameter &parameter)
 {
     if (const auto *number = std::get_if<int32_t>(&parameter))
-        return QString::number(*number);
-    return std::get<String>(parameter).toQString();
+        return QByteArray::number(*number);
+    return nativeBytes(std::get<String>(parameter));
 }
 
 void recordFailure(const String &path, const char *reason)
@@ -123,7 +123,7 @@ bool moveToTrash(const String &shown, const QByteArray &path)
 void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript)
 {
     const String shown = parameterString(parameters.front());
-    const QByteArray &path = shown.bytes();
+    const QByteArray path = nativeBytes(shown);
     if (!isCleanAbsolutePath(path)) {
         recordFailure(shown, "パスが正しくありません");
         return;
@@ -149,24 +149,25 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
             return;
         }
     }
-    if (SpecialFolder::IsProtected(FolderItem::fromPath(QFile::decodeName(path)))) {
+    if (SpecialFolder::IsProtected(FolderItem::fromNativePath(path))) {
         recordFailure(shown, "保護された場所です");
         return;
     }
     if (!moveToTrash(shown, path))
         return;
     // The item's metadata sidecar goes with it.
-    const QByteArray sidecar = path.left(path.lastIndexOf('/') + 1) + "._" + nameOf(path);
+    const QByteArray sidecar = FinderInfo::sidecarPath(path);
     struct stat sidecarStatus = {};
     if (lstat(sidecar.constData(), &sidecarStatus) == 0 && S_ISREG(sidecarStatus.st_mode))
-        moveToTrash(String::fromBytes(sidecar, shown.encoding()), sidecar);
+        moveToTrash(String::fromBytes(sidecar, Encodings::UTF8()), sidecar);
 }
 
-void reveal(const QString &path)
+void reveal(const QByteArray &path)
 {
-    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+    const FolderItem item = FolderItem::fromNativePath(path);
+    if (!item.Exists())
         return;
-    const QUrl url = QUrl::fromLocalFile(path);
+    const QUrl url = item.url();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         QDBusMessage call = QDBusMessage::createMethodCall(
@@ -178,7 +179,8 @@ void reveal(const QString &path)
             return;
     }
     // No file manager answered: open the folder that holds the item.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    const FolderItem folder = item.Parent();
+    QDesktopServices::openUrl((folder.isNil() ? item : folder).url());
 }
 
 void run(int32_t id, const std::vector<ScriptParameter> &parameters)
@@ -198,7 +200,7 @@ void run(int32_t id, const std::vector<ScriptParameter> &parameters)
         trashItem(parameters, true);
         break;
     case kRevealItem:
-        reveal(parameterText(parameters.front()));
+        reveal(parameterPath(parameters.front()));
         break;
     }
 }

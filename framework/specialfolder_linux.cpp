@@ -3,11 +3,10 @@
 #include "framework/volumes.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include <sys/stat.h>
 
@@ -26,6 +25,22 @@ FolderItem inHome(const char *relative)
     return FolderItem::fromPath(QDir::cleanPath(homePath() + QLatin1Char('/') + QLatin1String(relative)));
 }
 
+// Paths below are compared as bytes: held in QStrings by Latin-1, which gives each byte a character of
+// its own, so that names that are not UTF-8 keep their bytes.
+QString bytePath(const QByteArray &nativePath)
+{
+    return QString::fromLatin1(nativePath);
+}
+
+// The path with every link followed; empty when it cannot be resolved.
+QString canonicalPath(const QString &path)
+{
+    char *real = ::realpath(path.toLatin1().constData(), nullptr);
+    const QString canonical = real == nullptr ? QString() : bytePath(real);
+    std::free(real);
+    return canonical;
+}
+
 // The path with ".." resolved and the links among its parents followed; the last component itself
 // stays as it is (a link is a location of its own).
 QString resolvedPath(const QString &path)
@@ -35,7 +50,7 @@ QString resolvedPath(const QString &path)
         return clean;
     const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
     const QString parent = slash <= 0 ? QStringLiteral("/") : clean.left(slash);
-    const QString realParent = QFileInfo(parent).canonicalFilePath();
+    const QString realParent = canonicalPath(parent);
     if (realParent.isEmpty())
         return clean;
     return (realParent == QLatin1String("/") ? QString() : realParent) + clean.mid(slash);
@@ -53,10 +68,9 @@ bool isMountPoint(const QString &path)
 {
     struct stat self = {};
     struct stat parent = {};
-    const QByteArray native = QFile::encodeName(path);
-    if (::lstat(native.constData(), &self) != 0 || !S_ISDIR(self.st_mode))
+    if (::lstat(path.toLatin1().constData(), &self) != 0 || !S_ISDIR(self.st_mode))
         return false;
-    if (::stat(QFile::encodeName(path + QLatin1String("/..")).constData(), &parent) != 0)
+    if (::stat((path + QLatin1String("/..")).toLatin1().constData(), &parent) != 0)
         return false;
     return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }
@@ -117,14 +131,14 @@ FolderItem Downloads()
 
 bool IsProtected(const FolderItem &item)
 {
-    const QString path = resolvedPath(item.posixPath());
+    const QString path = resolvedPath(bytePath(item.nativePath()));
     if (path == QLatin1String("/") || isVolumeLocation(path) || isMountPoint(path))
         return true;
     const std::array<FolderItem, 7> specials = {Home(),      Applications(), Preferences(), ApplicationData(),
                                                 Documents(), Desktop(),      Downloads()};
     for (const FolderItem &special : specials) {
-        const QString lexical = resolvedPath(special.posixPath());
-        const QString real = QFileInfo(lexical).canonicalFilePath();
+        const QString lexical = resolvedPath(bytePath(special.nativePath()));
+        const QString real = canonicalPath(lexical);
         if (holds(path, lexical) || (!real.isEmpty() && holds(path, real)))
             return true;
     }

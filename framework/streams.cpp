@@ -14,10 +14,9 @@ constexpr qint64 kChunk = 64 * 1024;
 
 // Opens a plain file only: a FIFO or a device (perhaps behind a link) would block the open or never
 // end. The open does not block, so a FIFO put in the file's place is refused too.
-bool openPlainFile(QFile &file, const QString &path, bool readWrite)
+bool openPlainFile(QFile &file, const QByteArray &nativePath, bool readWrite)
 {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), (readWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(nativePath.constData(), (readWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st = {};
@@ -32,9 +31,9 @@ bool openPlainFile(QFile &file, const QString &path, bool readWrite)
 
 } // namespace
 
-TextInputStream::TextInputStream(const QString &path) : m_encoding(Encodings::UTF8())
+TextInputStream::TextInputStream(const QByteArray &nativePath) : m_encoding(Encodings::UTF8())
 {
-    if (!openPlainFile(m_file, path, false))
+    if (!openPlainFile(m_file, nativePath, false))
         return;
     char bom[3];
     if (m_file.peek(bom, 3) == 3 && bom[0] == '\xEF' && bom[1] == '\xBB' && bom[2] == '\xBF')
@@ -93,9 +92,9 @@ void TextInputStream::Close()
     m_file.close();
 }
 
-BinaryStream::BinaryStream(const QString &path, bool readWrite)
+BinaryStream::BinaryStream(const QByteArray &nativePath, bool readWrite)
 {
-    openPlainFile(m_file, path, readWrite);
+    openPlainFile(m_file, nativePath, readWrite);
 }
 
 String BinaryStream::ReadPString()

@@ -14,7 +14,7 @@ namespace fw {
 class TextInputStream
 {
 public:
-    explicit TextInputStream(const QString &path);
+    explicit TextInputStream(const QByteArray &nativePath);
     bool isOpen() const { return m_file.isOpen(); }
 
     // The encoding the lines are labelled with; UTF-8 unless set.
@@ -42,7 +42,7 @@ private:
 class BinaryStream
 {
 public:
-    BinaryStream(const QString &path, bool readWrite);
+    BinaryStream(const QByteArray &nativePath, bool readWrite);
     bool isOpen() const { return m_file.isOpen(); }
 
     // One length byte, then that many bytes (fewer at the end of the file); no encoding.

@@ -40,6 +40,10 @@ const TextEncoding *GetTextEncoding(int base, int variant, int format);
 // nullptr when it cannot tell.
 const TextEncoding *GuessJapaneseEncoding(const String &text);
 
+// A file name's bytes as text for people to read: UTF-8; else Mac Japanese when the bytes are valid
+// as such (names from old Mac archives); else UTF-8 with a replacement mark for each fault.
+QString FileNameText(const QByteArray &name);
+
 // A converter between two encodings; Nil (isNil) when the pair cannot be converted.
 class TextConverter
 {
@@ -61,9 +65,9 @@ class String
 {
 public:
     String() = default;
-    String(const char *utf8);                 // NOLINT(google-explicit-constructor): literals read naturally
-    String(std::string_view utf8);            // NOLINT(google-explicit-constructor)
-    String(const QString &text);              // NOLINT(google-explicit-constructor): labelled UTF-8
+    String(const char *utf8);      // NOLINT(google-explicit-constructor): literals read naturally
+    String(std::string_view utf8); // NOLINT(google-explicit-constructor)
+    String(const QString &text);   // NOLINT(google-explicit-constructor): labelled UTF-8
 
     static String fromBytes(const QByteArray &bytes, const TextEncoding *encoding = nullptr);
 
@@ -107,7 +111,8 @@ double Val(const String &text);
 int32_t ToInt32(double value);
 String Str(int64_t value);
 String Str(double value);
-// Formats a number by a pattern of "0" (a digit always) and "#" (a digit when needed): Format(5, "00") = "05".
+// Formats a number by a pattern of "0" (a digit always) and "#" (a digit when needed): Format(5, "00") =
+// "05".
 String Format(double value, const String &pattern);
 
 // Fields separated by a separator, numbered from 1; an empty field between two adjacent separators
@@ -116,13 +121,13 @@ int CountFields(const String &text, const String &separator);
 String NthField(const String &text, const String &separator, int n);
 
 int LenB(const String &text);
-String MidB(const String &text, int start);           // from the 1-based byte start to the end
+String MidB(const String &text, int start); // from the 1-based byte start to the end
 String MidB(const String &text, int start, int length);
 String LeftB(const String &text, int length);
-int AscB(const String &text);                         // the first byte's value, 0 for the empty text
-String ChrB(int value);                               // a one-byte string without encoding
-int Len(const String &text);                          // characters
-String Mid(const String &text, int start);            // 1-based characters
+int AscB(const String &text);              // the first byte's value, 0 for the empty text
+String ChrB(int value);                    // a one-byte string without encoding
+int Len(const String &text);               // characters
+String Mid(const String &text, int start); // 1-based characters
 String Mid(const String &text, int start, int length);
 
 } // namespace fw

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool enciphered = data[0] & 1;
     const PreferenceRecordFormat format{enciphered, enciphered ? PreferenceRecordFormat::Label::Utf8
                                                                : PreferenceRecordFormat::Label::ShiftJis};
-    fw::BinaryStream stream(path, false);
+    fw::BinaryStream stream(QFile::encodeName(path), false);
     const std::optional<LongFields> fields = readPreferenceRecord(stream, format);
     if (fields) {
         qsizetype total = 0;

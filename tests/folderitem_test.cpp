@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ namespace {
 class FolderItemTest : public ::testing::Test
 {
 protected:
+    void TearDown() override { testsupport::removeTree(m_dir.path()); }
     QString path(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
     FolderItem item(const QString &relative) const { return FolderItem::fromPath(path(relative)); }
     FolderItem root() const { return FolderItem::fromPath(m_dir.path()); }
@@ -179,6 +181,36 @@ TEST_F(FolderItemTest, child_exactNameWinsElseTheOneEntryEqualIgnoringCaseAndNor
     EXPECT_FALSE(missing.isNil());
     EXPECT_FALSE(missing.Exists());
     EXPECT_EQ(missing.Name(), String("Nothing Here"));
+}
+
+TEST_F(FolderItemTest, namesThatAreNotUtf8_keepTheirBytes_andOnlyTextIgnoresCase)
+{
+    // Two Shift_JIS names that differ only in a half-width katakana, the UTF-8 name both decode to
+    // with a replacement mark, and bytes that are text in no encoding.
+    const QByteArray first = "\xB1Saltrine.plist";
+    const QByteArray second = "\xB2Saltrine.plist";
+    const QByteArray twin = "\xEF\xBF\xBDSaltrine.plist";
+    const QByteArray noText = "\x85\x40";
+    testsupport::writeSidecar(file(QStringLiteral("a")), testsupport::finderInfo("TEXT", "ttxt"));
+    ASSERT_FALSE(testsupport::renameToBytes(path(QStringLiteral("a")), first).isEmpty());
+    ASSERT_FALSE(testsupport::renameToBytes(file(QStringLiteral("b")), second).isEmpty());
+    ASSERT_FALSE(testsupport::renameToBytes(file(QStringLiteral("c")), twin).isEmpty());
+    ASSERT_FALSE(testsupport::renameToBytes(file(QStringLiteral("d")), noText).isEmpty());
+
+    const FolderItem folder = root();
+    std::vector<QByteArray> listed;
+    for (int i = 1; i <= folder.Count(); ++i) {
+        const FolderItem entry = folder.Item(i);
+        listed.push_back(entry.Name().bytes());
+        EXPECT_TRUE(entry.Exists());
+        EXPECT_TRUE(entry.Parent() == folder);
+        EXPECT_TRUE(folder.Child(entry.Name()) == entry);
+        EXPECT_TRUE(GetFolderItem(entry.AbsolutePath()) == entry);
+    }
+    EXPECT_EQ(listed, (std::vector<QByteArray>{noText, first, second, twin}));
+    EXPECT_EQ(folder.Item(2).LookAt().macType, String("TEXT"));
+    EXPECT_EQ(folder.Child(String::fromBytes("\xEF\xBF\xBDsaltrine.PLIST")).Name().bytes(), twin);
+    EXPECT_FALSE(folder.Child(String::fromBytes("\xB1saltrine.PLIST")).Exists());
 }
 
 TEST_F(FolderItemTest, streams_openPlainFilesOnlyAndReadWithinBounds)

@@ -4,6 +4,7 @@
 #include "workers/preferencerecord.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ protected:
     {
         const QString path = m_dir.filePath(QStringLiteral("record"));
         EXPECT_TRUE(testsupport::writeFile(path, bytes));
-        fw::BinaryStream stream(path, false);
+        fw::BinaryStream stream(QFile::encodeName(path), false);
         EXPECT_TRUE(stream.isOpen());
         return readPreferenceRecord(stream, format);
     }

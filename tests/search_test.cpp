@@ -434,6 +434,44 @@ TEST_F(SearchTest, aFolderThatCannotBeRead_isSkippedWithoutAMessage)
     EXPECT_EQ(rows(), (std::vector<Row>{row(after, "Alpha（書類）")}));
 }
 
+TEST_F(SearchTest, aFolderNamedInShiftJis_isEntered_andItsFindsAreShownReadablyAndRevealedByTheirBytes)
+{
+    // "フォルダ", "書類" and "ｱ" in Shift_JIS, as archives from old Macs hold them, and bytes that are
+    // text in no encoding.
+    const QString folder = root + "/folder";
+    typedFile(folder + "/letter", "DocAAaaa");
+    ASSERT_TRUE(writeFile(folder + "/memo.alp"));
+    ASSERT_TRUE(writeFile(folder + "/odd.alp"));
+    const QByteArray letter = testsupport::renameToBytes(folder + "/letter", "\x8F\x91\x97\xDE");
+    const QByteArray memo = testsupport::renameToBytes(folder + "/memo.alp", "\xB1.alp");
+    const QByteArray odd = testsupport::renameToBytes(folder + "/odd.alp", "\x85\x40.alp");
+    const QByteArray renamed = testsupport::renameToBytes(folder, "\x83\x74\x83\x48\x83\x8B\x83\x5F");
+    ASSERT_FALSE(renamed.isEmpty());
+    const auto inRenamed = [&](const QByteArray &path) { return renamed + path.mid(path.lastIndexOf('/')); };
+
+    ASSERT_TRUE(searchIn(root));
+    const std::vector<std::pair<QString, QByteArray>> expected = {
+        {QStringLiteral("ｱ.alp"), inRenamed(memo)},
+        {QStringLiteral("\uFFFD@.alp"), inRenamed(odd)},
+        {QStringLiteral("書類"), inRenamed(letter)}};
+    ASSERT_EQ(list().ListCount(), static_cast<int>(expected.size()));
+    for (int r = 0; r < list().ListCount(); ++r) {
+        EXPECT_EQ(list().Cell(r, 0).toQString(), expected[r].first);
+        EXPECT_EQ(list().Cell(r, 2).toQString(), QStringLiteral("Alpha（書類）"));
+        EXPECT_EQ(list().Cell(r, 5).bytes(), expected[r].second);
+        EXPECT_FALSE(list().Cell(r, 1).toQString().contains(QStringLiteral("-01:"))) << "a date of nothing";
+    }
+
+    std::vector<fw::ScriptParameter> revealed;
+    fw::SetScriptRunHook(
+        [&](int32_t, const std::vector<fw::ScriptParameter> &parameters) { revealed = parameters; });
+    list().setListIndex(0);
+    toolbar().ToolItem8->action()->trigger();
+    fw::SetScriptRunHook({});
+    ASSERT_EQ(revealed.size(), 1u);
+    EXPECT_EQ(std::get<fw::String>(revealed[0]).bytes(), expected[0].second);
+}
+
 TEST_F(SearchTest, incompleteCatalogueRows_andEmptyCodes_matchNothing)
 {
     fw::Dictionary noLabel;

@@ -119,6 +119,7 @@ void runInSampleHome(const char *childTest, bool fullDisk = false)
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=TrashInSampleHome.") + QString::fromLatin1(childTest)});
     ASSERT_TRUE(child.waitForFinished(120000));
+    testsupport::removeTree(root.path());
     const QString output = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
     if (output.contains(QStringLiteral("[  SKIPPED ] 1 test")))
@@ -159,6 +160,11 @@ TEST(RealTrashTest, aMoveTheTrashCannotRecord_isUndoneAndReported)
 TEST(RealTrashTest, onAFullDisk_everyPieceStaysAndIsReported)
 {
     runInSampleHome("unrecordedMoves_areUndone_andReported", true);
+}
+
+TEST(RealTrashTest, piecesNamedInShiftJis_areListedReadably_andMovedByTheirOwnBytes)
+{
+    runInSampleHome("shiftJisPieces_listedReadably_goByTheirBytes_andTheirUtf8TwinStays");
 }
 
 // A folder from which nothing can be moved: immutable, since root ignores permissions; read-only for
@@ -485,6 +491,62 @@ TEST_F(TrashInSampleHome, unrecordedMoves_areUndone_andReported)
     EXPECT_EQ(QDir(home + QStringLiteral("/.local/share/Trash/files"))
                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList());
+}
+
+TEST_F(TrashInSampleHome, shiftJisPieces_listedReadably_goByTheirBytes_andTheirUtf8TwinStays)
+{
+    // "ツール" in Shift_JIS holding the product's application, beside the folder its bytes were once
+    // decoded and encoded back to; and two plist files whose names differ only in a half-width katakana.
+    const QByteArray tools = "\x83\x63\x81\x5B\x83\x8B";
+    const QString twin = at(QStringLiteral("Applications/") + QString::fromUtf8(tools));
+    ASSERT_TRUE(testsupport::writeFile(twin + QStringLiteral("/Read Me.txt")));
+    ASSERT_FALSE(testsupport::makeAppPackage(at(QStringLiteral("Applications/tools")),
+                                             QStringLiteral("Saltrine.app"), {"APPLWqs9"})
+                     .isEmpty());
+    QByteArrayList moved = {testsupport::renameToBytes(at(QStringLiteral("Applications/tools")), tools)};
+    for (const char *name : {"\xB1Saltrine.plist", "\xB2Saltrine.plist"}) {
+        ASSERT_TRUE(testsupport::writeFile(at(QStringLiteral("Library/Preferences/plist")), "bplist00"));
+        moved << testsupport::renameToBytes(at(QStringLiteral("Library/Preferences/plist")), name);
+    }
+    fw::Dictionary product;
+    for (const auto &[key, value] : {std::pair{"appLabel", "Saltrine"},
+                                     {"appCount", "1"},
+                                     {"appName1", "Saltrine"},
+                                     {"appType1", "APPLWqs9"},
+                                     {"plistNam", "Saltrine"}})
+        product.Value(key, value);
+    Globals::gItem = {product};
+
+    click(toolbar().ToolItem1);
+    waitUntilIdle();
+    QStringList shown;
+    for (int row = 0; row < list().ListCount(); ++row)
+        shown << list().Cell(row, 0).toQString() + QLatin1Char(' ') + list().Cell(row, 4).toQString();
+    EXPECT_EQ(shown,
+              (QStringList{QStringLiteral("Saltrine "), QStringLiteral("ツール AD"),
+                           QStringLiteral("ｱSaltrine.plist PL"), QStringLiteral("ｲSaltrine.plist PL")}));
+    for (int32_t i = 0; i < window->pFI.size(); ++i)
+        EXPECT_TRUE(window->pFI[i].Value("item").FolderItemValue().Exists());
+
+    click(toolbar().ToolItem4);
+    waitUntilIdle();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("本当にゴミ箱に移動しますか？")});
+    struct stat status = {};
+    for (const QByteArray &path : moved) {
+        EXPECT_NE(::lstat(path.constData(), &status), 0) << path.toStdString();
+        const QByteArray inTrash =
+            QFile::encodeName(home) + "/.local/share/Trash/files" + path.mid(path.lastIndexOf('/'));
+        EXPECT_EQ(::lstat(inTrash.constData(), &status), 0) << inTrash.toStdString();
+    }
+    EXPECT_TRUE(present(twin + QStringLiteral("/Read Me.txt")));
+    // trash-list reads the original paths as UTF-8, with a replacement mark where they are not.
+    QStringList expected;
+    for (const QByteArray &path : moved)
+        expected << QString::fromUtf8(path);
+    QStringList listed = testsupport::trashListedPaths();
+    listed.sort();
+    expected.sort();
+    EXPECT_EQ(listed, expected);
 }
 
 } // namespace

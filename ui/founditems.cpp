@@ -8,7 +8,7 @@ int32_t FoundItems::append(const fw::FolderItem &item, const fw::String &kind)
     m_items.push_back(found);
     m_identities.push_back(fw::IdentityOf(item.nativePath()));
     const auto index = static_cast<int32_t>(m_items.size() - 1);
-    m_byPath.insert(item.AbsolutePath().toQString(), index);
+    m_byPath.insert(item.nativePath(), index);
     return index;
 }
 

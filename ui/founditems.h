@@ -26,7 +26,10 @@ public:
     }
 
     // The index of the piece at that absolute path, or -1.
-    int32_t indexOf(const fw::String &absolutePath) const { return m_byPath.value(absolutePath.toQString(), -1); }
+    int32_t indexOf(const fw::String &absolutePath) const
+    {
+        return m_byPath.value(fw::nativeBytes(absolutePath), -1);
+    }
     // Appends a new found item and returns its index.
     int32_t append(const fw::FolderItem &item, const fw::String &kind);
     void clear();
@@ -34,5 +37,5 @@ public:
 private:
     std::vector<fw::Dictionary> m_items;
     std::vector<std::optional<fw::ItemIdentity>> m_identities;
-    QHash<QString, int32_t> m_byPath;
+    QHash<QByteArray, int32_t> m_byPath; // by the path's bytes: names need not be UTF-8
 };

@@ -58,7 +58,7 @@ void Window1::ExpRow(int row)
         const fw::Dictionary found = pFI[index];
         const fw::FolderItem f = found.Value("item").FolderItemValue();
         const String kind = found.Value("kind").StringValue();
-        list.AddRow(f.Name());
+        list.AddRow(f.DisplayName());
         const int child = list.LastIndex();
         list.setRowPicture(child, MakeListFolIcon(f));
         list.setCellType(child, 0, fw::Listbox::TypeCheckBox);

@@ -105,11 +105,11 @@ void Thread1::reportFailures()
     if (failures.empty())
         return;
     String text = "次の項目はゴミ箱に移動できず、元の場所に残っています。";
-    QSet<QString> named;
+    QSet<QByteArray> named;
     for (const fw::ScriptFailure &failure : failures) {
-        if (named.contains(failure.path.toQString()))
+        if (named.contains(failure.path.bytes()))
             continue;
-        named.insert(failure.path.toQString());
+        named.insert(failure.path.bytes());
         text += String("\n") + failure.path + "（" + failure.reason + "）";
     }
     fw::MsgBox(text);

@@ -198,7 +198,7 @@ bool Thread2::MatchAppD(const FolderItem &item, const String &appType)
 
 bool Thread2::isApplicationsCandidate(const FolderItem &item)
 {
-    const QString path = item.AbsolutePath().toQString();
+    const QByteArray &path = item.nativePath();
     const auto known = m_candidates.constFind(path);
     if (known != m_candidates.constEnd())
         return *known;
@@ -211,7 +211,7 @@ bool Thread2::isApplicationsCandidate(const FolderItem &item)
 
 const std::vector<String> &Thread2::applicationCodesIn(const FolderItem &folder)
 {
-    const QString path = folder.AbsolutePath().toQString();
+    const QByteArray &path = folder.nativePath();
     const auto known = m_applicationCodes.constFind(path);
     if (known != m_applicationCodes.constEnd())
         return *known;
@@ -444,7 +444,7 @@ bool Thread2::FindItem5(const FolderItem &item)
 void Thread2::addSearchRow(const FolderItem &item, const String &label, const String &caption)
 {
     fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
-    list.AddRow(item.Name());
+    list.AddRow(item.DisplayName());
     const int row = list.LastIndex();
     list.setRowPicture(row, pWin1->MakeListFolIcon(item));
     list.setCell(row, 1, Globals::gDateTime(item.ModificationDate()));

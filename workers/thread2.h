@@ -102,8 +102,8 @@ private:
     // folder holds, read once per run: every application of every product walks the same folder.
     bool isApplicationsCandidate(const fw::FolderItem &item);
     const std::vector<fw::String> &applicationCodesIn(const fw::FolderItem &folder);
-    QHash<QString, bool> m_candidates;
-    QHash<QString, std::vector<fw::String>> m_applicationCodes;
+    QHash<QByteArray, bool> m_candidates;
+    QHash<QByteArray, std::vector<fw::String>> m_applicationCodes;
     // The Applications and Preferences folders, listed once per run for the same reason.
     fw::FolderItem m_applications;
     fw::FolderItem m_preferences;
@@ -115,6 +115,6 @@ private:
                          const fw::String &caption);
     // The documents folder of a product: its preferences folder's record read, and registered.
     fw::String documentsFolderPiece(const fw::String &L, const fw::String &prefsFolderName,
-                                     fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
+                                    fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
     void addSearchRow(const fw::FolderItem &item, const fw::String &label, const fw::String &caption);
 };

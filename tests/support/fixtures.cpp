@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstdio>
+
+#include <ftw.h>
 #include <sys/xattr.h>
 
 namespace testsupport {
@@ -94,6 +98,27 @@ bool writeFile(const QString &path, const QByteArray &bytes)
         return false;
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray renameToBytes(const QString &path, const QByteArray &name)
+{
+    const QFileInfo item(path);
+    const QByteArray folder = QFile::encodeName(item.absolutePath()) + '/';
+    const QByteArray oldName = QFile::encodeName(item.fileName());
+    const QByteArray renamed = folder + name;
+    if (std::rename(QFile::encodeName(path).constData(), renamed.constData()) != 0)
+        return {};
+    // The sidecar, when there is one, goes with its item.
+    if (std::rename((folder + "._" + oldName).constData(), (folder + "._" + name).constData()) != 0 &&
+        errno != ENOENT)
+        return {};
+    return renamed;
+}
+
+bool removeTree(const QString &path)
+{
+    const auto remove = [](const char *entry, const struct stat *, int, FTW *) { return std::remove(entry); };
+    return ::nftw(QFile::encodeName(path).constData(), remove, 16, FTW_DEPTH | FTW_PHYS) == 0;
 }
 
 QByteArray finderInfo(const QByteArray &type, const QByteArray &creator, uint16_t flags)

@@ -12,6 +12,14 @@ bool makeFolder(const QString &path);
 // Writes the file (making its parent folders), replacing what was there.
 bool writeFile(const QString &path, const QByteArray &bytes = {});
 
+// Renames the item at the path, and its sidecar "._NAME" if it has one, to a name given as bytes,
+// which need not be UTF-8 (as in archives from old Macs). The new path's bytes; empty on failure.
+QByteArray renameToBytes(const QString &path, const QByteArray &name);
+
+// Removes the folder and everything in it by the bytes of their names, which Qt's own removal loses
+// when they are not UTF-8. False when something stays.
+bool removeTree(const QString &path);
+
 // 32 bytes of FinderInfo with the four-byte type and creator and the Finder flags.
 QByteArray finderInfo(const QByteArray &type, const QByteArray &creator, uint16_t flags = 0);
 constexpr uint16_t kInvisibleFlag = 0x4000;

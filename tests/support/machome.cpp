@@ -1,5 +1,7 @@
 #include "tests/support/machome.h"
 
+#include "tests/support/fixtures.h"
+
 #include <QDir>
 
 namespace testsupport {
@@ -24,6 +26,7 @@ MacHome::MacHome() : m_hadHome(qEnvironmentVariableIsSet("HOME")), m_oldHome(qge
 
 MacHome::~MacHome()
 {
+    removeTree(m_dir.path());
     if (m_hadHome)
         qputenv("HOME", m_oldHome);
     else
