@@ -31,4 +31,9 @@ struct ItemIdentity
 // holds an empty, "." or ".." component.
 std::optional<ItemIdentity> IdentityOf(const QByteArray &absolutePath);
 
+// The path with the folder that holds the item resolved to where its links lead, so that the item can
+// be reached later without passing a link (a home folder may itself lie behind one); the path as it
+// stands when that folder cannot be resolved.
+QByteArray WithRealFolder(const QByteArray &absolutePath);
+
 } // namespace fw

@@ -2,6 +2,9 @@
 
 #include <QList>
 
+#include <climits>
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,6 +98,18 @@ std::optional<ItemIdentity> IdentityOf(const QByteArray &absolutePath)
                     : S_ISDIR(status.st_mode) ? ItemIdentity::Kind::Folder
                                               : ItemIdentity::Kind::File;
     return identity;
+}
+
+QByteArray WithRealFolder(const QByteArray &absolutePath)
+{
+    const qsizetype slash = absolutePath.lastIndexOf('/');
+    if (slash <= 0 || slash == absolutePath.size() - 1)
+        return absolutePath;
+    char resolved[PATH_MAX];
+    if (::realpath(absolutePath.left(slash).constData(), resolved) == nullptr)
+        return absolutePath;
+    const QByteArray folder(resolved);
+    return (folder == "/" ? QByteArray() : folder) + absolutePath.mid(slash);
 }
 
 } // namespace fw

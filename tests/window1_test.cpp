@@ -10,6 +10,8 @@
 #include "ui/window1.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -115,6 +117,19 @@ TEST_F(Window1Test, theWindowShowsTheOneMenuBar_andItsAccessorsFindEachItem)
     };
     for (const auto &[name, item] : items)
         EXPECT_EQ(&item, &MenuBar1::instance()->Lookup(name)) << name;
+}
+
+TEST_F(Window1Test, aPieceReachedThroughALinkedFolder_isRegisteredWhereItLies_once)
+{
+    // A home folder may itself lie behind a link; the move walks the registered path without links.
+    const QTemporaryDir dir;
+    ASSERT_TRUE(testsupport::writeFile(dir.filePath("real/Prefs.plist")));
+    ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("home")));
+    const QString real = QFileInfo(dir.filePath("real/Prefs.plist")).canonicalFilePath();
+    const int32_t index = window->AddFIlist(fw::FolderItem::fromPath(dir.filePath("home/Prefs.plist")), "PL");
+    EXPECT_EQ(window->AddFIlist(fw::FolderItem::fromPath(real), "PL"), index);
+    EXPECT_EQ(window->pFI[index].Value("item").FolderItemValue().AbsolutePath().toQString(), real);
+    EXPECT_TRUE(window->pFI.identity(index).has_value());
 }
 
 TEST_F(Window1Test, theUsersTickOnAGroupRow_passesToItsOwnChildRowsOnly)

@@ -1,6 +1,7 @@
 // The list's rows: the found-item registry, group rows expanding into their pieces, ticks passed
 // from a group row to its pieces, the tint of even rows, row icons.
 #include "framework/icons.h"
+#include "framework/itemidentity.h"
 #include "framework/listbox.h"
 #include "framework/thread.h"
 #include "ui/toolbar1.h"
@@ -35,10 +36,12 @@ int32_t Window1::AddFIlist(const fw::FolderItem &f, const String &kind)
     // The first entry of a path keeps its index and its kind, as a scan in registry order would.
     if (!pFI.empty())
         fw::Yield();
-    const int32_t existing = pFI.indexOf(f.AbsolutePath());
+    // Kept by the path that reaches it without a link, which the move will walk again.
+    const fw::FolderItem piece = fw::FolderItem::fromNativePath(fw::WithRealFolder(f.nativePath()));
+    const int32_t existing = pFI.indexOf(piece.AbsolutePath());
     if (existing >= 0)
         return existing;
-    return pFI.append(f, kind);
+    return pFI.append(piece, kind);
 }
 
 void Window1::Listbox1_ExpandRow(int row)
