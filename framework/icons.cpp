@@ -20,6 +20,27 @@ constexpr int IconImage = 5;
 constexpr int IconMask = 13;
 constexpr int Side = 16;
 
+const QString &folderKind()
+{
+    static const QString kind = QStringLiteral("inode/directory");
+    return kind;
+}
+
+// The type of a file by the extension of its name, looked up once per extension: a lookup matches
+// the name against every pattern the desktop knows.
+QString kindOfExtension(const QString &extension)
+{
+    static QHash<QString, QString> kinds;
+    const auto known = kinds.constFind(extension);
+    if (known != kinds.cend())
+        return *known;
+    static const QMimeDatabase database;
+    const QString kind =
+        database.mimeTypeForFile(QStringLiteral("x") + extension, QMimeDatabase::MatchExtension).name();
+    kinds.insert(extension, kind);
+    return kind;
+}
+
 QImage iconImage(const QIcon &icon)
 {
     QImage image(Side, Side, QImage::Format_ARGB32_Premultiplied);
@@ -30,16 +51,9 @@ QImage iconImage(const QIcon &icon)
 }
 
 // Icons by kind, drawn once: a search can list many thousands of items of a few kinds.
-QImage iconFor(bool folder, const QString &fileName)
+QImage iconFor(const QString &kind)
 {
     static QHash<QString, QImage> cache;
-    QString kind = QStringLiteral("inode/directory");
-    QMimeType mime;
-    if (!folder) {
-        static const QMimeDatabase database;
-        mime = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
-        kind = mime.name();
-    }
     const auto cached = cache.constFind(kind);
     if (cached != cache.cend())
         return *cached;
@@ -51,11 +65,16 @@ QImage iconFor(bool folder, const QString &fileName)
         return true;
     }();
     Q_UNUSED(fallbackSet);
+    const bool folder = kind == folderKind();
     QIcon icon;
-    if (mime.isValid()) {
-        icon = QIcon::fromTheme(mime.iconName());
-        if (icon.isNull())
-            icon = QIcon::fromTheme(mime.genericIconName());
+    if (!folder) {
+        static const QMimeDatabase database;
+        const QMimeType mime = database.mimeTypeForName(kind);
+        if (mime.isValid()) {
+            icon = QIcon::fromTheme(mime.iconName());
+            if (icon.isNull())
+                icon = QIcon::fromTheme(mime.genericIconName());
+        }
     }
     if (icon.isNull()) {
         static const QFileIconProvider provider;
@@ -70,16 +89,38 @@ QImage iconFor(bool folder, const QString &fileName)
 
 } // namespace
 
+QString IconKind(const FolderItem &f)
+{
+    if (f.isNil())
+        throw NilObjectException();
+    // What the item is, following a link as the desktop shows it.
+    struct stat status
+    {
+    };
+    if (::stat(f.nativePath().constData(), &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return folderKind();
+        if (S_ISCHR(status.st_mode))
+            return QStringLiteral("inode/chardevice");
+        if (S_ISBLK(status.st_mode))
+            return QStringLiteral("inode/blockdevice");
+        if (S_ISFIFO(status.st_mode))
+            return QStringLiteral("inode/fifo");
+        if (S_ISSOCK(status.st_mode))
+            return QStringLiteral("inode/socket");
+    }
+    const QString name = f.DisplayName().toQString();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return kindOfExtension(dot < 0 ? QString() : name.mid(dot));
+}
+
 PicturePtr GetIconFromFile(const FolderItem &f, int32_t iconID)
 {
     if (f.isNil())
         throw NilObjectException();
     if (iconID != IconImage && iconID != IconMask)
         return nullptr;
-    // stat: a link to a folder shows a folder.
-    struct stat st;
-    const bool folder = ::stat(f.nativePath().constData(), &st) == 0 && S_ISDIR(st.st_mode);
-    const QImage image = iconFor(folder, f.DisplayName().toQString());
+    const QImage image = iconFor(IconKind(f));
     if (iconID == IconImage)
         return std::make_shared<Picture>(image);
     QImage mask(Side, Side, QImage::Format_RGB32);

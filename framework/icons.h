@@ -3,6 +3,8 @@
 #include "framework/folderitem.h"
 #include "framework/picture.h"
 
+#include <QString>
+
 #include <cstdint>
 
 namespace fw {
@@ -11,5 +13,9 @@ namespace fw {
 // mask (black where the icon is opaque). An item of a kind without an icon gets the plain file or
 // folder icon. Other numbers have no icon here and give Nil; a Nil item raises NilObjectException.
 PicturePtr GetIconFromFile(const FolderItem &f, int32_t iconID);
+
+// What an item's icon shows: its kind as a MIME type name, for a file that of its name's extension.
+// Items of one kind have the same icon. A Nil item raises NilObjectException.
+QString IconKind(const FolderItem &f);
 
 } // namespace fw

@@ -1,17 +1,25 @@
 #include "framework/listbox.h"
 
 #include "framework/exceptions.h"
+#include "framework/memory.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 namespace fw {
 
@@ -19,22 +27,139 @@ namespace {
 
 // The width of one level of the hierarchy; column 0 keeps one level for the disclosure triangle.
 constexpr int Indent = 16;
+// Added rows reach the view at most this often: every batch lays out the whole view once.
+constexpr qint64 ShowIntervalMs = 100;
+// Batches scattered over more places than this are shown at once, so finding a row stays cheap.
+constexpr size_t MaxHiddenRanges = 32;
+// Rows whose memory is given back per turn of the event loop after the list was emptied.
+constexpr size_t RowsFreedPerTurn = 16384;
 
-struct CellData
+// The encodings of the cells' texts, by number; the framework has a handful, living for the process.
+std::vector<const TextEncoding *> &encodings()
 {
-    String text;
+    static std::vector<const TextEncoding *> known{nullptr};
+    return known;
+}
+
+uint8_t encodingNumber(const TextEncoding *encoding)
+{
+    std::vector<const TextEncoding *> &known = encodings();
+    const auto found = std::find(known.begin(), known.end(), encoding);
+    if (found != known.end())
+        return static_cast<uint8_t>(found - known.begin());
+    if (known.size() > UINT8_MAX)
+        qFatal("Listbox: more text encodings than a cell can name");
+    known.push_back(encoding);
+    return static_cast<uint8_t>(known.size() - 1);
+}
+
+// What a cell holds beside its text.
+struct CellHead
+{
+    uint32_t end = 0; // where the cell's text ends among the row's texts
+    uint8_t encoding = 0;
     bool check = false;
-    int type = Listbox::TypeDefault;
+    int16_t type = Listbox::TypeDefault;
 };
 
+// A row in 16 bytes: its cells in one allocation, a head per column and then the texts one after
+// another; none while every cell is empty and plain. Its picture is a number in the list's table.
 struct Row
 {
-    std::vector<CellData> cells;
-    QPixmap picture;
-    int depth = 0;
-    bool folder = false;
-    bool expanded = false;
+    std::unique_ptr<CellHead[]> cells;
+    uint32_t picture = 0; // 0 for none, else 1 + the place in the list's pictures
+    uint16_t depth = 0;
+    bool folder : 1 = false;
+    bool expanded : 1 = false;
+    // Whether a cell was made a check box: the view asks every row for its flags, most rows have none.
+    bool checkBoxes : 1 = false;
+
+    static const char *texts(const CellHead *cells, int columns)
+    {
+        return reinterpret_cast<const char *>(cells + columns);
+    }
+    static char *texts(CellHead *cells, int columns) { return reinterpret_cast<char *>(cells + columns); }
+
+    CellHead head(int column) const { return cells ? cells[column] : CellHead(); }
+
+    QByteArrayView text(int columns, int column) const
+    {
+        if (!cells)
+            return {};
+        const uint32_t begin = column == 0 ? 0 : cells[column - 1].end;
+        return {texts(cells.get(), columns) + begin, cells[column].end - begin};
+    }
+
+    String string(int columns, int column) const
+    {
+        return String::fromBytes(text(columns, column).toByteArray(), encodings()[head(column).encoding]);
+    }
+
+    CellHead &writableHead(int columns, int column)
+    {
+        if (!cells)
+            cells = std::make_unique<CellHead[]>(static_cast<size_t>(columns));
+        return cells[column];
+    }
+
+    void setText(int columns, int column, const String &text)
+    {
+        const QByteArrayView bytes = text.bytes();
+        const qsizetype total = cells ? cells[columns - 1].end : 0;
+        const qsizetype begin = !cells || column == 0 ? 0 : cells[column - 1].end;
+        const qsizetype end = cells ? cells[column].end : 0;
+        const qsizetype delta = bytes.size() - (end - begin);
+        std::unique_ptr<CellHead[]> block = allocate(columns, static_cast<size_t>(total + delta));
+        if (cells)
+            std::copy(cells.get(), cells.get() + columns, block.get());
+        for (int c = column; c < columns; ++c)
+            block[c].end = static_cast<uint32_t>(block[c].end + delta);
+        block[column].encoding = encodingNumber(text.encoding());
+        const char *from = cells ? texts(cells.get(), columns) : nullptr;
+        char *to = texts(block.get(), columns);
+        std::copy(from, from + begin, to);
+        std::copy(bytes.begin(), bytes.end(), to + begin);
+        std::copy(from + end, from + total, to + begin + bytes.size());
+        cells = std::move(block);
+    }
+
+    // The same cells in another number of columns: those beyond it go, new ones are empty.
+    void setColumns(int from, int to)
+    {
+        if (!cells)
+            return;
+        const int kept = std::min(from, to);
+        const uint32_t textBytes = kept > 0 ? cells[kept - 1].end : 0;
+        std::unique_ptr<CellHead[]> block = allocate(to, textBytes);
+        std::copy(cells.get(), cells.get() + kept, block.get());
+        for (int c = kept; c < to; ++c)
+            block[c].end = textBytes;
+        const char *texts = Row::texts(cells.get(), from);
+        std::copy(texts, texts + textBytes, Row::texts(block.get(), to));
+        cells = std::move(block);
+    }
+
+private:
+    static std::unique_ptr<CellHead[]> allocate(int columns, size_t textBytes)
+    {
+        return std::make_unique<CellHead[]>(static_cast<size_t>(columns) +
+                                            (textBytes + sizeof(CellHead) - 1) / sizeof(CellHead));
+    }
 };
+static_assert(sizeof(Row) == 16);
+
+// A picture as rows show it: one copy for every row with the same pixels.
+struct SharedPicture
+{
+    QImage image;
+    mutable QIcon icon; // made when first shown
+};
+
+size_t pictureHash(const QImage &image)
+{
+    return qHashMulti(0, image.width(), image.height(), image.format(),
+                      qHashBits(image.constBits(), static_cast<size_t>(image.sizeInBytes())));
+}
 
 } // namespace
 
@@ -46,15 +171,22 @@ struct Listbox::Expansion
     bool alive = true;
 };
 
-// The rows, flat in the order shown; a row's children follow it with a greater depth.
+// The rows, flat in the order shown; a row's children follow it with a greater depth. Rows added
+// stay hidden from the view in ranges until they are shown in a batch; the view's rows are the
+// list's rows without them.
 class Listbox::Model : public QAbstractTableModel
 {
 public:
-    explicit Model(Listbox *list, int columns) : m_list(list), m_columns(columns) {}
+    explicit Model(Listbox *list, int columns) : m_list(list), m_columns(columns)
+    {
+        m_showTimer.setSingleShot(true);
+        QObject::connect(&m_showTimer, &QTimer::timeout, this, [this] { show(); });
+        QObject::connect(&m_freeTimer, &QTimer::timeout, this, [this] { freeSomeRows(); });
+    }
 
     int rowCount(const QModelIndex &parent = {}) const override
     {
-        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+        return parent.isValid() ? 0 : count() - m_hiddenCount;
     }
     int columnCount(const QModelIndex &parent = {}) const override
     {
@@ -63,18 +195,22 @@ public:
 
     QVariant data(const QModelIndex &index, int role) const override
     {
-        const Row &row = *m_rows[static_cast<size_t>(index.row())];
-        const CellData &cell = row.cells[static_cast<size_t>(index.column())];
+        const Row &row = rowAt(rowOf(index));
+        const CellHead head = row.head(index.column());
         switch (role) {
         case Qt::DisplayRole:
-            return cell.text.toQString();
+            return row.string(m_columns, index.column()).toQString();
         case Qt::CheckStateRole:
-            if (cell.type == TypeCheckBox)
-                return cell.check ? Qt::Checked : Qt::Unchecked;
+            if (head.type == TypeCheckBox)
+                return head.check ? Qt::Checked : Qt::Unchecked;
             return {};
         case Qt::DecorationRole:
-            if (index.column() == 0 && !row.picture.isNull())
-                return row.picture;
+            if (index.column() == 0 && row.picture != 0) {
+                const SharedPicture &picture = m_pictures[row.picture - 1];
+                if (picture.icon.isNull())
+                    picture.icon = QIcon(QPixmap::fromImage(picture.image));
+                return picture.icon;
+            }
             return {};
         default:
             return {};
@@ -83,8 +219,9 @@ public:
 
     Qt::ItemFlags flags(const QModelIndex &index) const override
     {
-        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (cellAt(index.row(), index.column()).type == TypeCheckBox)
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+        const Row &row = rowAt(rowOf(index));
+        if (row.checkBoxes && row.head(index.column()).type == TypeCheckBox)
             flags |= Qt::ItemIsUserCheckable;
         return flags;
     }
@@ -94,7 +231,7 @@ public:
     {
         if (role != Qt::CheckStateRole)
             return false;
-        m_list->userChangedCheck(index.row(), index.column(), value.value<Qt::CheckState>() == Qt::Checked);
+        m_list->userChangedCheck(rowOf(index), index.column(), value.value<Qt::CheckState>() == Qt::Checked);
         return true;
     }
 
@@ -105,39 +242,104 @@ public:
         return {};
     }
 
-    Row &rowAt(int row) { return *m_rows[static_cast<size_t>(row)]; }
-    const Row &rowAt(int row) const { return *m_rows[static_cast<size_t>(row)]; }
-    CellData &cellAt(int row, int column) { return rowAt(row).cells[static_cast<size_t>(column)]; }
-    const CellData &cellAt(int row, int column) const
+    int count() const { return static_cast<int>(m_rows.size()); }
+    Row &rowAt(int row) { return m_rows[static_cast<size_t>(row)]; }
+    const Row &rowAt(int row) const { return m_rows[static_cast<size_t>(row)]; }
+
+    // The list's row that a view's index shows.
+    int rowOf(const QModelIndex &index) const
     {
-        return rowAt(row).cells[static_cast<size_t>(column)];
+        int row = index.row();
+        for (const Range &hidden : m_hidden) {
+            if (hidden.start > row)
+                break;
+            row += hidden.count;
+        }
+        return row;
     }
 
-    void insert(int at, std::unique_ptr<Row> row)
+    // The view's row of a list's row; -1 while it is hidden.
+    int viewRow(int row) const
     {
-        row->cells.resize(static_cast<size_t>(m_columns));
-        beginInsertRows({}, at, at);
+        int before = 0;
+        for (const Range &hidden : m_hidden) {
+            if (row < hidden.start)
+                break;
+            if (row < hidden.start + hidden.count)
+                return -1;
+            before += hidden.count;
+        }
+        return row - before;
+    }
+
+    // Adds the row hidden; it shows with the next batch.
+    void insert(int at, Row row)
+    {
         m_rows.insert(m_rows.begin() + at, std::move(row));
-        endInsertRows();
+        auto range = std::find_if(m_hidden.begin(), m_hidden.end(),
+                                  [at](const Range &hidden) { return hidden.start + hidden.count >= at; });
+        if (range != m_hidden.end() && range->start <= at)
+            ++range->count;
+        else
+            range = m_hidden.insert(range, Range{at, 1});
+        for (++range; range != m_hidden.end(); ++range)
+            ++range->start;
+        ++m_hiddenCount;
+        if (m_hidden.size() > MaxHiddenRanges) {
+            show();
+        } else if (!m_showTimer.isActive()) {
+            const qint64 since = m_sinceShown.isValid() ? m_sinceShown.elapsed() : ShowIntervalMs;
+            m_showTimer.start(static_cast<int>(std::max<qint64>(0, ShowIntervalMs - since)));
+        }
+    }
+
+    // Shows every hidden row, a range at a time from the top, so each range's place is its place
+    // in the list.
+    void show()
+    {
+        m_showTimer.stop();
+        m_sinceShown.start();
+        // The view's reaction is not the user's selection.
+        const QScopedValueRollback showingSelection(m_list->m_showingSelection, true);
+        while (!m_hidden.empty()) {
+            const Range range = m_hidden.front();
+            beginInsertRows({}, range.start, range.start + range.count - 1);
+            m_hidden.erase(m_hidden.begin());
+            m_hiddenCount -= range.count;
+            endInsertRows();
+        }
     }
 
     void remove(int at, int count)
     {
+        show();
         beginRemoveRows({}, at, at + count - 1);
         m_rows.erase(m_rows.begin() + at, m_rows.begin() + at + count);
         endRemoveRows();
     }
 
+    // Empties the list at once; the rows' memory goes back over the next turns of the event loop.
     void clear()
     {
+        m_showTimer.stop();
         beginResetModel();
-        m_rows.clear();
+        if (!m_rows.empty())
+            m_discarded.push_back(std::exchange(m_rows, {}));
+        m_hidden.clear();
+        m_hiddenCount = 0;
+        m_pictures.clear();
+        m_pictureIndex.clear();
         endResetModel();
+        if (!m_discarded.empty() && !m_freeTimer.isActive())
+            m_freeTimer.start(0);
     }
 
     void changed(int row, int column)
     {
-        const QModelIndex cell = index(row, column);
+        const int shown = viewRow(row);
+        if (shown < 0)
+            return;
+        const QModelIndex cell = index(shown, column);
         emit dataChanged(cell, cell);
     }
 
@@ -150,11 +352,62 @@ public:
     }
     String heading(int column) const { return m_headings.value(column); }
 
+    // The place in the pictures of one with the same pixels, added when there is none; 0 for Nil.
+    uint32_t pictureNumber(const PicturePtr &picture)
+    {
+        if (!picture)
+            return 0;
+        const QImage image = picture->rendered();
+        const size_t hash = pictureHash(image);
+        for (auto it = m_pictureIndex.constFind(hash); it != m_pictureIndex.cend() && it.key() == hash;
+             ++it) {
+            if (m_pictures[it.value()].image == image)
+                return it.value() + 1;
+        }
+        const auto number = static_cast<uint32_t>(m_pictures.size());
+        m_pictures.push_back({image, {}});
+        m_pictureIndex.insert(hash, number);
+        return number + 1;
+    }
+
 private:
+    struct Range
+    {
+        int start; // the list's row
+        int count;
+    };
+
+    void freeSomeRows()
+    {
+        size_t left = RowsFreedPerTurn;
+        while (left > 0 && !m_discarded.empty()) {
+            std::vector<Row> &rows = m_discarded.back();
+            const size_t freed = std::min(left, rows.size());
+            rows.erase(rows.end() - static_cast<std::ptrdiff_t>(freed), rows.end());
+            left -= freed;
+            if (rows.empty())
+                m_discarded.pop_back();
+        }
+        if (m_discarded.empty()) {
+            m_freeTimer.stop();
+            ReturnFreedMemory();
+        }
+    }
+
     Listbox *m_list;
     int m_columns;
     QList<String> m_headings;
-    std::vector<std::unique_ptr<Row>> m_rows;
+    std::vector<Row> m_rows;
+    // Rows not yet in the view, in the list's order; neither adjacent nor overlapping.
+    std::vector<Range> m_hidden;
+    int m_hiddenCount = 0;
+    QTimer m_showTimer;
+    QElapsedTimer m_sinceShown;
+    std::vector<SharedPicture> m_pictures;
+    QMultiHash<size_t, uint32_t> m_pictureIndex;
+    // Rows of emptied lists whose memory is still to be given back.
+    std::vector<std::vector<Row>> m_discarded;
+    QTimer m_freeTimer;
 };
 
 // Draws column 0 indented by depth with a disclosure triangle on folder rows, and lets the
@@ -166,7 +419,7 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const int row = index.row();
+        const int row = m_list->m_model->rowOf(index);
         const int column = index.column();
         bool handled = false;
         if (m_list->CellBackgroundPaint) {
@@ -199,7 +452,7 @@ public:
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         if (index.column() == 0)
-            size.rwidth() += (m_list->m_model->rowAt(index.row()).depth + 1) * Indent;
+            size.rwidth() += (m_list->m_model->rowAt(m_list->m_model->rowOf(index)).depth + 1) * Indent;
         return size;
     }
 
@@ -208,7 +461,8 @@ public:
     {
         QStyleOptionViewItem item = option;
         if (index.column() == 0) {
-            const Row &data = m_list->m_model->rowAt(index.row());
+            const int row = m_list->m_model->rowOf(index);
+            const Row &data = m_list->m_model->rowAt(row);
             const bool mouse = event->type() == QEvent::MouseButtonPress ||
                                event->type() == QEvent::MouseButtonRelease ||
                                event->type() == QEvent::MouseButtonDblClick;
@@ -217,7 +471,7 @@ public:
                 if (arrowRect(option.rect, data.depth).contains(click->position().toPoint())) {
                     if (event->type() == QEvent::MouseButtonRelease && click->button() == Qt::LeftButton &&
                         m_list->m_userExpansion)
-                        m_list->setExpanded(index.row(), !data.expanded);
+                        m_list->setExpanded(row, !data.expanded);
                     return true;
                 }
             }
@@ -288,7 +542,7 @@ Listbox::Listbox(int columnCount)
         if (m_showingSelection)
             return;
         const QModelIndexList rows = view()->selectionModel()->selectedRows();
-        userSelected(rows.isEmpty() ? -1 : rows.first().row());
+        userSelected(rows.isEmpty() ? -1 : m_model->rowOf(rows.first()));
     });
 }
 
@@ -365,7 +619,7 @@ void Listbox::applyColumnWidths()
 
 int Listbox::ListCount() const
 {
-    return m_model->rowCount();
+    return m_model->count();
 }
 
 void Listbox::checkRow(int row) const
@@ -393,21 +647,17 @@ void Listbox::AddFolder(const String &text)
 
 void Listbox::addRow(const String &text, bool folder)
 {
-    auto row = std::make_unique<Row>();
-    row->folder = folder;
+    Row row;
+    row.folder = folder;
     int at = ListCount();
     // A row added by an expansion whose row has gone (the list was emptied) goes at the end.
     Expansion *expansion = m_expansions.empty() ? nullptr : m_expansions.back();
     if (expansion != nullptr && expansion->alive) {
         at = expansion->insertAt;
-        row->depth = expansion->depth;
+        row.depth = static_cast<uint16_t>(expansion->depth);
     }
-    row->cells.resize(static_cast<size_t>(ColumnCount()));
-    row->cells[0].text = text;
-    // The list keeps its own selection in step with the rows; the view's reaction is not the user's.
-    m_showingSelection = true;
+    row.setText(ColumnCount(), 0, text);
     m_model->insert(at, std::move(row));
-    m_showingSelection = false;
     insertRows(at, 1);
     m_lastIndex = at;
 }
@@ -482,7 +732,9 @@ void Listbox::showSelection()
     if (m_listIndex < 0) {
         selection->clear();
     } else {
-        const QModelIndex index = m_model->index(m_listIndex, 0);
+        if (m_model->viewRow(m_listIndex) < 0)
+            m_model->show();
+        const QModelIndex index = m_model->index(m_model->viewRow(m_listIndex), 0);
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     m_showingSelection = false;
@@ -491,32 +743,32 @@ void Listbox::showSelection()
 String Listbox::Cell(int row, int column) const
 {
     checkCell(row, column);
-    return m_model->cellAt(row, column).text;
+    return m_model->rowAt(row).string(ColumnCount(), column);
 }
 
 void Listbox::setCell(int row, int column, const String &text)
 {
     checkCell(row, column);
-    m_model->cellAt(row, column).text = text;
+    m_model->rowAt(row).setText(ColumnCount(), column, text);
     m_model->changed(row, column);
 }
 
 bool Listbox::CellCheck(int row, int column) const
 {
     checkCell(row, column);
-    return m_model->cellAt(row, column).check;
+    return m_model->rowAt(row).head(column).check;
 }
 
 void Listbox::setCellCheck(int row, int column, bool checked)
 {
     checkCell(row, column);
-    m_model->cellAt(row, column).check = checked;
+    m_model->rowAt(row).writableHead(ColumnCount(), column).check = checked;
     m_model->changed(row, column);
 }
 
 void Listbox::userChangedCheck(int row, int column, bool checked)
 {
-    m_model->cellAt(row, column).check = checked;
+    m_model->rowAt(row).writableHead(ColumnCount(), column).check = checked;
     m_model->changed(row, column);
     if (CellAction)
         CellAction(row, column);
@@ -525,20 +777,22 @@ void Listbox::userChangedCheck(int row, int column, bool checked)
 int Listbox::CellType(int row, int column) const
 {
     checkCell(row, column);
-    return m_model->cellAt(row, column).type;
+    return m_model->rowAt(row).head(column).type;
 }
 
 void Listbox::setCellType(int row, int column, int type)
 {
     checkCell(row, column);
-    m_model->cellAt(row, column).type = type;
+    Row &data = m_model->rowAt(row);
+    data.writableHead(ColumnCount(), column).type = static_cast<int16_t>(type);
+    data.checkBoxes = data.checkBoxes || type == TypeCheckBox;
     m_model->changed(row, column);
 }
 
 void Listbox::setRowPicture(int row, const PicturePtr &picture)
 {
     checkRow(row);
-    m_model->rowAt(row).picture = picture ? QPixmap::fromImage(picture->rendered()) : QPixmap();
+    m_model->rowAt(row).picture = m_model->pictureNumber(picture);
     m_model->changed(row, 0);
 }
 
@@ -601,6 +855,11 @@ void Listbox::DeleteAllRows()
     m_listIndex = -1;
     if (wasSelected && Change)
         Change();
+}
+
+void Listbox::showAddedRows()
+{
+    m_model->show();
 }
 
 } // namespace fw

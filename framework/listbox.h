@@ -16,6 +16,9 @@ namespace fw {
 // the ExpandRow event for its children, and collapsed, which removes them from the list. Rows are
 // named by their place in the list (0 to ListCount - 1), which shifts as rows are added or removed
 // above them. A row or column outside the list raises OutOfBoundsException.
+//
+// Every method sees a row as soon as it is added; the view shows added rows in batches, at most ten
+// times a second, and at once on showAddedRows (or when a row must show: selected, rows removed).
 class Listbox : public Control
 {
 public:
@@ -51,7 +54,8 @@ public:
     void setCellCheck(int row, int column, bool checked);
     int CellType(int row, int column) const;
     void setCellType(int row, int column, int type);
-    // The picture shown before the text of column 0, its mask applied; Nil for none.
+    // The picture shown before the text of column 0, its mask applied, as it is now; Nil for none.
+    // Rows given pictures of the same pixels share one copy.
     void setRowPicture(int row, const PicturePtr &picture);
 
     // Expanding a collapsed folder row raises ExpandRow for it before this returns; collapsing removes
@@ -63,8 +67,12 @@ public:
     bool UserExpansionEnabled() const { return m_userExpansion; }
     void setUserExpansionEnabled(bool enabled) { m_userExpansion = enabled; }
 
-    // Removes every row; raises Change when a row was selected.
+    // Removes every row; raises Change when a row was selected. The list is empty at once; the rows'
+    // memory is given back over the next turns of the event loop.
     void DeleteAllRows();
+
+    // Shows every row added so far in the view now.
+    void showAddedRows();
 
     std::function<void(int row)> ExpandRow;
     // Raised when the user changes a check box (not when code sets it).

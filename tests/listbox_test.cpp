@@ -2,16 +2,21 @@
 #include "framework/listbox.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <vector>
+
+#include <malloc.h>
 
 namespace {
 
@@ -148,6 +153,66 @@ TEST_F(ListboxTest, aRowStillFilling_isNotCollapsed)
     list.setExpanded(0, true);
     EXPECT_EQ(texts(), (Rows{"folderA", "child1", "child2"}));
     EXPECT_TRUE(list.Expanded(0));
+}
+
+TEST_F(ListboxTest, rowsAddedInBatches_reachTheViewInListOrder_withTheirTextsAndTicks)
+{
+    std::vector<int> actions;
+    list.CellAction = [&](int row, int) { actions.push_back(row); };
+    std::vector<int> painted;
+    list.CellBackgroundPaint = [&](fw::Graphics &, int row, int column) {
+        if (column == 0)
+            painted.push_back(row);
+        return false;
+    };
+    for (const char *text : {"folderA", "plain", "folderB"}) {
+        QString(text).startsWith("folder") ? list.AddFolder(text) : list.AddRow(text);
+        list.setCellType(list.LastIndex(), 0, fw::Listbox::TypeCheckBox);
+        list.setCellCheck(list.LastIndex(), 0, true);
+    }
+    list.showAddedRows();
+    QAbstractItemModel *model = list.view()->model();
+    ASSERT_EQ(model->rowCount(), 3);
+
+    // As a collection ends: the folders expand from the last to the first, their rows are filled,
+    // and a row goes at the end, all between two turns of the event loop.
+    list.setExpanded(2, true);
+    list.setExpanded(0, true);
+    for (int row : {1, 2, 5, 6}) {
+        list.setCellType(row, 0, fw::Listbox::TypeCheckBox);
+        list.setCellCheck(row, 0, row % 2 == 0);
+        list.setCell(row, 1, fw::String(QString::number(row)));
+    }
+    list.AddRow("last");
+    EXPECT_EQ(texts(),
+              (Rows{"folderA", "folderA1", "folderA2", "plain", "folderB", "folderB1", "folderB2", "last"}));
+    EXPECT_EQ(list.Cell(5, 1).toQString(), "5");
+    EXPECT_TRUE(list.CellCheck(6, 0));
+
+    // The view still shows the rows it showed, each with its own cells, and hands the list's rows on.
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->index(2, 0).data().toString(), "folderB");
+    list.view()->viewport()->grab();
+    EXPECT_EQ(std::set<int>(painted.begin(), painted.end()), (std::set<int>{0, 3, 4}));
+    ASSERT_TRUE(model->setData(model->index(2, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(actions, std::vector<int>{4});
+    EXPECT_FALSE(list.CellCheck(4, 0));
+
+    list.showAddedRows();
+    ASSERT_EQ(model->rowCount(), list.ListCount());
+    for (int row = 0; row < list.ListCount(); ++row) {
+        for (int column = 0; column < 2; ++column)
+            EXPECT_EQ(model->index(row, column).data().toString(), list.Cell(row, column).toQString());
+        EXPECT_EQ(model->index(row, 0).data(Qt::CheckStateRole),
+                  row == 7 ? QVariant() : QVariant(list.CellCheck(row, 0) ? Qt::Checked : Qt::Unchecked));
+    }
+
+    // Without being asked, the next batch comes with the event loop.
+    list.AddRow("later");
+    const QDeadlineTimer deadline(5000);
+    while (model->rowCount() < list.ListCount() && !deadline.hasExpired())
+        QApplication::processEvents();
+    EXPECT_EQ(model->index(8, 0).data().toString(), "later");
 }
 
 TEST_F(ListboxTest, selection_startsAtNone_andFollowsItsRow)
@@ -306,6 +371,51 @@ TEST(Listbox, placesOutsideTheList_raiseOutOfBounds)
     EXPECT_THROW(list.setCellCheck(-1, 0, true), fw::OutOfBoundsException);
     EXPECT_THROW(list.setExpanded(3, true), fw::OutOfBoundsException);
     EXPECT_THROW(list.Heading(6), fw::OutOfBoundsException);
+}
+
+TEST(Listbox, clearingALargeList_emptiesItAtOnce_andGivesItsMemoryBackBetweenTurnsOfTheEventLoop)
+{
+    const auto inUse = [] { return static_cast<long long>(mallinfo2().uordblks); };
+    constexpr int rows = 200000;
+    fw::Listbox list(6);
+    list.widget()->resize(400, 300);
+    list.widget()->show();
+    int changes = 0;
+    list.Change = [&] { ++changes; };
+    for (int row = 0; row < rows; ++row) {
+        list.AddRow("a row of the list");
+        list.setCell(row, 5, "/a/path/of/some/length/to/an/item");
+    }
+    list.setListIndex(rows - 1);
+    QApplication::processEvents();
+    const long long full = inUse();
+
+    list.DeleteAllRows();
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(list.view()->model()->rowCount(), 0);
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(changes, 2);
+    list.AddRow("again");
+    EXPECT_EQ(list.LastIndex(), 0);
+    EXPECT_EQ(list.Cell(0, 0).toQString(), "again");
+
+    // Another timer of the event loop sees the memory come back in several steps.
+    const long long emptied = full - rows * 100LL;
+    std::vector<long long> seen{inUse()};
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { seen.push_back(inUse()); });
+    ticker.start(0);
+    while (seen.size() < 1000 && seen.back() > emptied)
+        QApplication::processEvents();
+    EXPECT_EQ(list.Cell(0, 0).toQString(), "again");
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own counts";
+#endif
+    EXPECT_LE(seen.back(), emptied);
+    int steps = 0;
+    for (size_t tick = 1; tick < seen.size(); ++tick)
+        steps += seen[tick] < seen[tick - 1] - rows * 4LL;
+    EXPECT_GE(steps, 3);
 }
 
 TEST(Listbox, aHundredThousandRows_areAddedAndScrolledQuickly)

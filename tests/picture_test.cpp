@@ -101,4 +101,25 @@ TEST(GetIconFromFile, givesEveryItemA16x16IconAndMask)
     EXPECT_THROW(fw::GetIconFromFile(fw::FolderItem(), 5), fw::NilObjectException);
 }
 
+TEST(IconKind, isSharedByFoldersAndByFilesOfOneExtension)
+{
+    QTemporaryDir dir;
+    for (const char *name : {"notes.txt", "memo.txt", "notes.tsl"}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QDir(dir.path()).mkdir("Folder.txt");
+    ASSERT_TRUE(QFile::link(dir.filePath("Folder.txt"), dir.filePath("link.tsl")));
+    const auto kind = [&](const char *name) {
+        return fw::IconKind(fw::FolderItem::fromPath(dir.filePath(name)));
+    };
+    EXPECT_EQ(kind("notes.txt"), kind("memo.txt"));
+    EXPECT_EQ(kind("notes.txt"), kind("gone.txt"));
+    EXPECT_NE(kind("notes.txt"), kind("notes.tsl"));
+    // What a folder is, or what a link leads to, comes before its name.
+    EXPECT_EQ(kind("Folder.txt"), kind("link.tsl"));
+    EXPECT_NE(kind("Folder.txt"), kind("notes.txt"));
+    EXPECT_THROW(fw::IconKind(fw::FolderItem()), fw::NilObjectException);
+}
+
 } // namespace

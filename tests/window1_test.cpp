@@ -141,6 +141,7 @@ TEST_F(Window1Test, theUsersTickOnAGroupRow_passesToItsOwnChildRowsOnly)
     }
     const int first = group("A", {0, 1});
     group("B", {2});
+    list().showAddedRows(); // the user ticks what the view shows
     // As the view sets a box that the user clicks.
     const auto userTicks = [this](int row, bool ticked) {
         QAbstractItemModel *model = list().view()->model();
@@ -204,6 +205,28 @@ TEST_F(Window1Test, theToolbarSitsAtTheTop)
     EXPECT_EQ(window->toolBarArea(bar), Qt::TopToolBarArea);
     EXPECT_TRUE(bar->isVisible());
     EXPECT_LT(bar->geometry().bottom(), window->centralWidget()->geometry().top());
+}
+
+TEST_F(Window1Test, rowIcons_areSharedByKind_andARunsEnd_showsItsRows)
+{
+    QTemporaryDir dir;
+    for (const char *name : {"one.tsl", "two.tsl"}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const auto item = [&](const char *name) { return fw::FolderItem::fromPath(dir.filePath(name)); };
+    const fw::PicturePtr icon = window->MakeListFolIcon(item("one.tsl"));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(window->MakeListFolIcon(item("two.tsl")), icon);
+    EXPECT_NE(window->MakeListFolIcon(fw::FolderItem::fromPath(dir.path())), icon);
+
+    list().AddRow("one.tsl");
+    list().setRowPicture(list().LastIndex(), icon);
+    window->setToolbarIdle(false);
+    QAbstractItemModel *model = list().view()->model();
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->index(0, 0).data().toString(), "one.tsl");
+    EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).isNull());
 }
 
 } // namespace

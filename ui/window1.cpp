@@ -189,6 +189,8 @@ void Window1::setIdle()
 
 void Window1::setToolbarIdle(bool moveToTrash)
 {
+    // A run's last rows show with its end, not with the list's next batch.
+    control<fw::Listbox>("Listbox1").showAddedRows();
     auto &bar = control<Toolbar1>("Toolbar11");
     bar.ToolItem1->setEnabled(true);
     bar.ToolItem4->setEnabled(moveToTrash);

@@ -8,6 +8,8 @@
 #include "ui/window1.h"
 #include "util/globals.h"
 
+#include <QHash>
+
 using fw::String;
 
 namespace {
@@ -106,9 +108,14 @@ void Window1::Listbox1_Change()
 
 fw::PicturePtr Window1::MakeListFolIcon(const fw::FolderItem &f)
 {
+    // Items of one kind share one picture, made once: a search can list many thousands of items.
+    static QHash<QString, fw::PicturePtr> icons;
+    fw::PicturePtr &icon = icons[fw::IconKind(f)];
+    if (icon)
+        return icon;
     const fw::PicturePtr image = fw::GetIconFromFile(f, 5);
     const fw::PicturePtr mask = fw::GetIconFromFile(f, 13);
-    fw::PicturePtr icon = fw::NewPicture(16, 16, 32);
+    icon = fw::NewPicture(16, 16, 32);
     icon->Graphics().DrawPicture(image, 0, 0);
     icon->Mask(true)->Graphics().DrawPicture(mask, 0, 0);
     return icon;
