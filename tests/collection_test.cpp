@@ -349,6 +349,28 @@ TEST_F(CollectionTest, applications_onlyVisibleFoldersHoldingTheProductsApplicat
     expectRestoredAfter("GetItem");
 }
 
+TEST_F(CollectionTest, aFolderSharedWithOtherMakers_givesOnlyTheProductsApplications_aFolderOfItsOwnGoesWhole)
+{
+    Globals::gItem = {
+        productRow("Tessolin II", {{"Tessolin", "APPLWqj1"}, {"Parvella", "APPLWqj2"}}, "", "", "")};
+    app("Applications/Tessolin II", "Tessolin.app", "APPLWqj1");
+    app("Applications/Tessolin II", "Parvella.app", "APPLWqj2");
+    file("Applications/Tessolin II/Read Me.txt");
+    app("Applications/Utilities", "Tessolin.app", "APPLWqj1");
+    app("Applications/Utilities", "Hexpad.app", "APPLHxpd", "Brightfold Labs");
+    app("Applications/Tools", "Parvella.app", "APPLWqj2");
+    file("Applications/Tools/Helper"); // another maker's application that is a file
+    ASSERT_TRUE(writeSidecar(inHome("Applications/Tools/Helper"), finderInfo("APPL", "Othr")));
+    collect();
+
+    EXPECT_EQ(registered(),
+              QStringList({inHome("Applications/Tessolin II"), inHome("Applications/Utilities/Tessolin.app"),
+                           inHome("Applications/Tools/Parvella.app")}));
+    EXPECT_EQ(groupLists(), QStringList("Tessolin II=0:1:0:2:"));
+    EXPECT_EQ(outline(), QStringList({"Tessolin II", "  Tessolin II AD", "  Tessolin.app A",
+                                      "  Tessolin II AD", "  Parvella.app A"}));
+}
+
 TEST_F(CollectionTest, applicationsByName_needTheNameAndAnInfoPlistNamingTheMaker)
 {
     Globals::gItem = {productRow("Dromaxe", {{"Dromaxe", "APPL----"}}, "", "", "")};

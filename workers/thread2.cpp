@@ -11,6 +11,8 @@
 #include "util/debugconsolemodule.h"
 #include "util/globals.h"
 
+#include <algorithm>
+
 using fw::FolderItem;
 using fw::String;
 
@@ -96,12 +98,16 @@ void Thread2::GetItem2()
         String list;
         const int32_t count = fw::ToInt32(fw::Val(rowText(row, "appCount")));
         // A count larger than the applications the row names stops at the first one it lacks.
+        m_rowApplications.clear();
         for (int32_t app = 1; app <= count; ++app) {
             const String nameKey = numbered("appName", app);
             const String typeKey = numbered("appType", app);
             if (!row.HasKey(nameKey) && !row.HasKey(typeKey))
                 break;
-            list = GetItemApp(list, rowText(row, nameKey), rowText(row, typeKey));
+            m_rowApplications.emplace_back(rowText(row, nameKey), rowText(row, typeKey));
+        }
+        for (const auto &[appName, appType] : m_rowApplications) {
+            list = GetItemApp(list, appName, appType);
             fw::Yield();
         }
         list = GetItemPref(list, rowText(row, "prefName"));
@@ -154,7 +160,7 @@ String Thread2::GetItemApp2(const FolderItem &folder, const String &list, const 
             KillMyself("killGet");
         const FolderItem item = folder.Item(i);
         if (!item.isNil() && isApplicationsCandidate(item) && MatchApp(item, appName, appType))
-            result = GetItemApp3(result, item);
+            result = registerMatchedFolder(result, item, appName, appType);
         fw::Yield();
     }
     return result;
@@ -188,12 +194,45 @@ bool Thread2::MatchAppF(const FolderItem &item, const String &appType)
 
 bool Thread2::MatchAppD(const FolderItem &item, const String &appType)
 {
-    for (const String &code : applicationCodesIn(item)) {
-        if (code == appType)
+    for (const ChildApplication &application : applicationsIn(item)) {
+        if (application.code == appType)
             return true;
         fw::Yield();
     }
     return false;
+}
+
+bool Thread2::isRowApplication(const ChildApplication &application, const String &appName,
+                               const String &appType)
+{
+    if (appType.isEmpty())
+        return false;
+    static const String byNameAndMaker("APPL----");
+    if (appType == byNameAndMaker)
+        return MatchAppFN(application.item, appName);
+    return application.code == appType;
+}
+
+String Thread2::registerMatchedFolder(const String &list, const FolderItem &folder, const String &appName,
+                                      const String &appType)
+{
+    const std::vector<ChildApplication> &applications = applicationsIn(folder);
+    const bool onlyTheRows =
+        std::all_of(applications.begin(), applications.end(), [&](const auto &application) {
+            return std::any_of(
+                m_rowApplications.begin(), m_rowApplications.end(), [&](const auto &rowApplication) {
+                    return isRowApplication(application, rowApplication.first, rowApplication.second);
+                });
+        });
+    if (onlyTheRows)
+        return GetItemApp3(list, folder);
+    String result = list;
+    for (const ChildApplication &application : applications) {
+        if (isRowApplication(application, appName, appType))
+            result = registerPiece(result, application.item, "A");
+        fw::Yield();
+    }
+    return result;
 }
 
 bool Thread2::isApplicationsCandidate(const FolderItem &item)
@@ -209,20 +248,20 @@ bool Thread2::isApplicationsCandidate(const FolderItem &item)
     return candidate;
 }
 
-const std::vector<String> &Thread2::applicationCodesIn(const FolderItem &folder)
+const std::vector<Thread2::ChildApplication> &Thread2::applicationsIn(const FolderItem &folder)
 {
     const QString path = folder.AbsolutePath().toQString();
-    const auto known = m_applicationCodes.constFind(path);
-    if (known != m_applicationCodes.constEnd())
+    const auto known = m_applicationsIn.constFind(path);
+    if (known != m_applicationsIn.constEnd())
         return *known;
-    std::vector<String> codes;
+    std::vector<ChildApplication> applications;
     for (int i = 1; i <= folder.Count(); ++i) {
         const FolderItem child = folder.Item(i);
         if (!child.isNil() && child.Exists() && (Globals::gAppPackage(child) || child.MacType() == "APPL"))
-            codes.push_back(Globals::gGetTypeCre(child));
+            applications.push_back({child, Globals::gGetTypeCre(child)});
         fw::Yield();
     }
-    return *m_applicationCodes.insert(path, std::move(codes));
+    return *m_applicationsIn.insert(path, std::move(applications));
 }
 
 bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)

@@ -98,12 +98,26 @@ private:
     };
     std::vector<SearchRow> m_searchRows;
     void readSearchCatalogue();
-    // What the Applications walk asks of a top-level item, and the codes of the applications that a
-    // folder holds, read once per run: every application of every product walks the same folder.
+    // What the Applications walk asks of a top-level item, and the applications that a folder holds
+    // among its own children (packages, or items of type "APPL") with their codes, read once per run:
+    // every application of every product walks the same folder.
+    struct ChildApplication
+    {
+        fw::FolderItem item;
+        fw::String code;
+    };
     bool isApplicationsCandidate(const fw::FolderItem &item);
-    const std::vector<fw::String> &applicationCodesIn(const fw::FolderItem &folder);
+    const std::vector<ChildApplication> &applicationsIn(const fw::FolderItem &folder);
     QHash<QString, bool> m_candidates;
-    QHash<QString, std::vector<fw::String>> m_applicationCodes;
+    QHash<QString, std::vector<ChildApplication>> m_applicationsIn;
+    // A matched folder goes whole only when every application in it is one of the row's; else only
+    // the product's own applications in it are registered, and the other makers' stay.
+    bool isRowApplication(const ChildApplication &application, const fw::String &appName,
+                          const fw::String &appType);
+    fw::String registerMatchedFolder(const fw::String &list, const fw::FolderItem &folder,
+                                     const fw::String &appName, const fw::String &appType);
+    // The applications (name, type-and-creator code) of the catalogue row being collected.
+    std::vector<std::pair<fw::String, fw::String>> m_rowApplications;
     // The Applications and Preferences folders, listed once per run for the same reason.
     fw::FolderItem m_applications;
     fw::FolderItem m_preferences;
@@ -115,6 +129,6 @@ private:
                          const fw::String &caption);
     // The documents folder of a product: its preferences folder's record read, and registered.
     fw::String documentsFolderPiece(const fw::String &L, const fw::String &prefsFolderName,
-                                     fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
+                                    fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
     void addSearchRow(const fw::FolderItem &item, const fw::String &label, const fw::String &caption);
 };
