@@ -6,7 +6,6 @@
 
 #include <QDesktopServices>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QUrl>
 
@@ -255,11 +254,14 @@ String FolderItem::AbsolutePath() const
     return String(m_node->path);
 }
 
+// A link is dated by itself, whether its target is there or not; an item that is gone has no date.
 Date FolderItem::ModificationDate() const
 {
-    requireItem();
-    const QFileInfo info(m_node->path);
-    return Date(info.isSymLink() ? QFileInfo(info.absoluteFilePath()).lastModified() : info.lastModified());
+    struct stat st;
+    if (!lookAtLink(nativePath(), st))
+        return Date(QDateTime());
+    return Date(
+        QDateTime::fromMSecsSinceEpoch(qint64{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1'000'000));
 }
 
 FolderItem::Listing &FolderItem::listing() const

@@ -73,10 +73,11 @@ void Window1::ExpRow(int row)
 
 void Window1::Listbox1_CellAction(int row, int /*column*/)
 {
+    // A group row is the one without a kind code: a piece that is gone has an empty date too.
     fw::Listbox &list = control<fw::Listbox>("Listbox1");
-    if (!list.Cell(row, 1).isEmpty())
+    if (!list.Cell(row, 4).isEmpty())
         return;
-    for (int r = row + 1; r < list.ListCount() && !list.Cell(r, 1).isEmpty(); ++r) {
+    for (int r = row + 1; r < list.ListCount() && !list.Cell(r, 4).isEmpty(); ++r) {
         list.setCellCheck(r, 0, list.CellCheck(row, 0));
         fw::Yield();
     }
