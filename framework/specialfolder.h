@@ -2,6 +2,9 @@
 
 #include "framework/folderitem.h"
 
+#include <QHash>
+#include <QStringList>
+
 namespace fw::SpecialFolder {
 
 // The Mac layout: on macOS the system's folders; on Linux the same layout inside the home folder
@@ -17,5 +20,18 @@ FolderItem Downloads();        // ~/Downloads
 // True for a location that must never be taken as a piece of a product: the root, a volume's root,
 // the home folder, any special folder, Desktop, Documents and Downloads, and any folder holding one.
 bool IsProtected(const FolderItem &item);
+
+// The same test with the special folders' real paths, and those of the items' folders, resolved once:
+// a run that registers many pieces asks the file system once per folder, not once per piece.
+class ProtectedLocations
+{
+public:
+    ProtectedLocations();
+    bool Protects(const FolderItem &item) const;
+
+private:
+    QStringList m_locations; // each special folder as written and as it really is
+    mutable QHash<QString, QString> m_realFolders;
+};
 
 } // namespace fw::SpecialFolder

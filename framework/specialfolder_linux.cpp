@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 
 #include <sys/stat.h>
@@ -24,15 +25,18 @@ FolderItem inHome(const char *relative)
 }
 
 // The path with ".." resolved and the links among its parents followed; the last component itself
-// stays as it is (a link is a location of its own).
-QString resolvedPath(const QString &path)
+// stays as it is (a link is a location of its own). The parents' real paths are kept in realFolders.
+QString resolvedPath(const QString &path, QHash<QString, QString> &realFolders)
 {
     const QString clean = QDir::cleanPath(path);
     if (clean == QLatin1String("/"))
         return clean;
     const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
     const QString parent = slash <= 0 ? QStringLiteral("/") : clean.left(slash);
-    const QString realParent = QFileInfo(parent).canonicalFilePath();
+    auto known = realFolders.constFind(parent);
+    if (known == realFolders.constEnd())
+        known = realFolders.insert(parent, QFileInfo(parent).canonicalFilePath());
+    const QString &realParent = *known;
     if (realParent.isEmpty())
         return clean;
     return (realParent == QLatin1String("/") ? QString() : realParent) + clean.mid(slash);
@@ -114,18 +118,29 @@ FolderItem Downloads()
 
 bool IsProtected(const FolderItem &item)
 {
-    const QString path = resolvedPath(item.posixPath());
-    if (path == QLatin1String("/") || isVolumeLocation(path) || isMountPoint(path))
-        return true;
+    return ProtectedLocations().Protects(item);
+}
+
+ProtectedLocations::ProtectedLocations()
+{
     const std::array<FolderItem, 7> specials = {Home(),      Applications(), Preferences(), ApplicationData(),
                                                 Documents(), Desktop(),      Downloads()};
     for (const FolderItem &special : specials) {
-        const QString lexical = resolvedPath(special.posixPath());
+        const QString lexical = resolvedPath(special.posixPath(), m_realFolders);
+        m_locations.append(lexical);
         const QString real = QFileInfo(lexical).canonicalFilePath();
-        if (holds(path, lexical) || (!real.isEmpty() && holds(path, real)))
-            return true;
+        if (!real.isEmpty())
+            m_locations.append(real);
     }
-    return false;
+}
+
+bool ProtectedLocations::Protects(const FolderItem &item) const
+{
+    const QString path = resolvedPath(item.posixPath(), m_realFolders);
+    if (path == QLatin1String("/") || isVolumeLocation(path) || isMountPoint(path))
+        return true;
+    return std::any_of(m_locations.cbegin(), m_locations.cend(),
+                       [&](const QString &location) { return holds(path, location); });
 }
 
 } // namespace fw::SpecialFolder

@@ -50,12 +50,13 @@ void Window1::ExpRow(int row)
 {
     fw::Listbox &list = control<fw::Listbox>("Listbox1");
     const String indexes = list.Cell(row, 5);
-    const int fields = fw::CountFields(indexes, ":");
-    for (int i = 1; i <= fields - 1; ++i) {
-        const int32_t index = fw::ToInt32(fw::Val(fw::NthField(indexes, ":", i)));
+    // Split once: the fields before the last ":", each an index.
+    const QList<QByteArray> fields = indexes.bytes().split(':');
+    for (qsizetype i = 0; i + 1 < fields.size(); ++i) {
+        const int32_t index = fw::ToInt32(fw::Val(String::fromBytes(fields[i], indexes.encoding())));
         if (index < 0 || index >= pFI.size())
             continue;
-        const fw::Dictionary found = pFI[index];
+        const fw::Dictionary &found = pFI[index];
         const fw::FolderItem f = found.Value("item").FolderItemValue();
         const String kind = found.Value("kind").StringValue();
         list.AddRow(f.Name());
