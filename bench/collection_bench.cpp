@@ -1,8 +1,10 @@
-// The automatic collection on a crowded home: 300 application folders in Applications and 3,000
-// items in Preferences, beside the six products. Reports the time of each collection, from the click
-// on "自動で取得" to the idle toolbar, and the event loop's largest delay meanwhile (a 1 ms timer probe).
-//   velloran_collection_bench [runs]
-#include "app/app.h"
+// The automatic collection on a crowded home: the products' applications (each in a folder of its
+// own, every tenth with a second application beside it), preferences folders, plist files and every
+// third an Application Support folder, beside 1,000 other makers' application folders and 3,000 other
+// items in Preferences. The catalogue names the products and, past them, rows that find nothing.
+// Reports the time of each collection, from the click on "自動で取得" to the idle toolbar, and the
+// event loop's largest delay meanwhile (a 1 ms timer probe).
+//   velloran_collection_bench [runs] [products] [catalogue rows]
 #include "catalogue/catalogue.h"
 #include "framework/listbox.h"
 #include "framework/resources.h"
@@ -25,40 +27,72 @@ using namespace testsupport;
 
 namespace {
 
-constexpr int kOtherApplications = 300;
+constexpr int kOtherApplications = 1000;
 constexpr int kPreferenceItems = 3000;
 
-bool writeHome(const MacHome &home)
+// Four letters and digits that tell the catalogue's rows apart.
+QString creatorOf(int number)
 {
-    struct Product
-    {
-        const char *folder;
-        const char *package;
-        const char *code;
-        const char *prefs;
-        const char *plist;
-    };
-    const Product products[] = {
-        {"Tessolin II", "Tessolin.app", "APPLWqj1", "Tessolin初期設定", "Tessolin"},
-        {"Ombrisk", "Ombrisk.app", "APPLWqj4", "Ombrisk初期設定", "Ombrisk"},
-        {"Quillary", "Quillary.app", "APPLWqj5", "Quillary初期設定", "Quillary"},
-        {"Dromaxe mini", "Dromaxe.app", "APPLWqjk", "Dromaxe初期設定", "Dromaxe"},
-        {"Lunvick", "Lunvick.app", "APPLWqjm", "Lunvick初期設定", "Lunvick"},
-        {"Sorbeline nano", "sorbeline.app", "APPLWqjr", "Sorbeline nano初期設定", "Sorbeline"},
-    };
+    static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString creator;
+    for (int i = 0; i < 4; ++i, number /= 36)
+        creator.prepend(QLatin1Char(digits[number % 36]));
+    return creator;
+}
+
+QString productName(int number)
+{
+    return QStringLiteral("Product%1").arg(number, 5, 10, QLatin1Char('0'));
+}
+
+fw::Dictionary catalogueRow(int number, bool twoApplications)
+{
+    const QString name = productName(number);
+    fw::Dictionary row;
+    row.Value("appLabel", fw::String(name));
+    row.Value("appCount", fw::String(twoApplications ? "2" : "1"));
+    row.Value("appName1", fw::String(name));
+    row.Value("appType1", fw::String(QStringLiteral("APPL") + creatorOf(number * 2)));
+    if (twoApplications) {
+        row.Value("appName2", fw::String(name + QStringLiteral(" Helper")));
+        row.Value("appType2", fw::String(QStringLiteral("APPL") + creatorOf(number * 2 + 1)));
+    }
+    row.Value("prefName", fw::String(name + QStringLiteral(" Prefs")));
+    row.Value("plistNam", fw::String(name));
+    row.Value("apSpName", fw::String(name));
+    return row;
+}
+
+bool writeHome(const MacHome &home, int products, int rows)
+{
     bool ok = true;
-    for (const Product &product : products) {
-        ok = ok && !makeAppPackage(home.applications() + QLatin1Char('/') + QString::fromUtf8(product.folder),
-                                   QString::fromUtf8(product.package), {product.code, {}, false})
-                        .isEmpty();
-        ok = ok && makeFolder(home.preferences() + QLatin1Char('/') + QString::fromUtf8(product.prefs));
-        ok = ok && writeFile(home.preferences() + QStringLiteral("/jp.velloran.") +
-                             QString::fromUtf8(product.plist) + QStringLiteral(".plist"));
+    Globals::gItem.clear();
+    for (int number = 0; number < rows && ok; ++number) {
+        const bool twoApplications = number % 10 == 0;
+        Globals::gItem.push_back(catalogueRow(number, twoApplications));
+        if (number >= products)
+            continue;
+        const QString name = productName(number);
+        const QString folder = home.applications() + QLatin1Char('/') + name;
+        ok = !makeAppPackage(folder, name + QStringLiteral(".app"),
+                             {(QStringLiteral("APPL") + creatorOf(number * 2)).toLatin1(), {}, false})
+                  .isEmpty() &&
+             writeFile(folder + QStringLiteral("/Read Me.txt"));
+        if (twoApplications)
+            ok = ok &&
+                 !makeAppPackage(folder, name + QStringLiteral(" Helper.app"),
+                                 {(QStringLiteral("APPL") + creatorOf(number * 2 + 1)).toLatin1(), {}, false})
+                      .isEmpty();
+        ok = ok && makeFolder(home.preferences() + QLatin1Char('/') + name + QStringLiteral(" Prefs"));
+        ok = ok && writeFile(home.preferences() + QStringLiteral("/jp.velloran.") + name +
+                             QStringLiteral(".plist"));
+        if (number % 3 == 0)
+            ok = ok && makeFolder(home.applicationSupport() + QLatin1Char('/') + name);
     }
     // Other makers' applications, each in a folder of its own with a few more items.
     for (int i = 0; i < kOtherApplications && ok; ++i) {
         const QString folder =
-            home.applications() + QStringLiteral("/Other %1").arg(i, 3, 10, QLatin1Char('0'));
+            home.applications() + QStringLiteral("/Other %1").arg(i, 4, 10, QLatin1Char('0'));
         ok = !makeAppPackage(folder, QStringLiteral("Tool %1.app").arg(i), {"APPLOthr", {}, false})
                   .isEmpty() &&
              writeFile(folder + QStringLiteral("/Read Me.txt")) &&
@@ -78,13 +112,14 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    const int products = argc > 2 ? std::max(0, atoi(argv[2])) : 300;
+    const int rows = argc > 3 ? std::max(products, atoi(argv[3])) : products;
 
     MacHome home;
-    if (!home.isValid() || !writeHome(home)) {
+    if (!home.isValid() || !writeHome(home, products, rows)) {
         std::fprintf(stderr, "could not write the home folder\n");
         return 1;
     }
-    App().InitDictionary();
     fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
     Window1 *window = Window1::instance();
     QApplication::processEvents();
@@ -120,8 +155,8 @@ int main(int argc, char **argv)
                     static_cast<double>(largestDelayNs) / 1e6);
     }
     std::sort(times.begin(), times.end());
-    std::printf("collection: best %.1f ms, median %.1f ms (aim: under 100 ms)\n", times.front(),
-                times[times.size() / 2]);
+    std::printf("collection of %d products, %d catalogue rows: best %.1f ms, median %.1f ms, worst %.1f ms\n",
+                products, rows, times.front(), times[times.size() / 2], times.back());
     std::printf("largest event-loop delay: %.1f ms (aim: at most 20 ms)\n",
                 static_cast<double>(largestOfAllNs) / 1e6);
 

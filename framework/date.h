@@ -13,6 +13,9 @@ public:
     Date() : m_value(QDateTime::currentDateTime()) {}
     explicit Date(const QDateTime &value) : m_value(value.toLocalTime()) {}
 
+    // False for the date of an item that does not exist.
+    bool isValid() const { return m_value.isValid(); }
+
     int Year() const { return m_value.date().year(); }
     int Month() const { return m_value.date().month(); }
     int Day() const { return m_value.date().day(); }

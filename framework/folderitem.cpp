@@ -294,14 +294,14 @@ String FolderItem::AbsolutePath() const
     return String::fromBytes(m_node->path, Encodings::UTF8());
 }
 
+// A link is dated by itself, whether its target is there or not; an item that is gone has no date.
 Date FolderItem::ModificationDate() const
 {
-    // stat: a link is dated by what it leads to.
     struct stat st;
-    if (::stat(nativePath().constData(), &st) != 0)
+    if (!lookAtLink(nativePath(), st))
         return Date(QDateTime());
     return Date(
-        QDateTime::fromMSecsSinceEpoch(qint64{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1000000));
+        QDateTime::fromMSecsSinceEpoch(qint64{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1'000'000));
 }
 
 FolderItem::Listing &FolderItem::listing() const

@@ -2,6 +2,9 @@
 
 #include "framework/folderitem.h"
 
+#include <QHash>
+#include <QStringList>
+
 namespace fw::SpecialFolder {
 
 // The Mac layout: on macOS the system's folders; on Linux the same layout inside the home folder
@@ -22,5 +25,18 @@ bool IsProtected(const FolderItem &item);
 // volume other than the startup volume; below no hidden (dot-named) folder on the way down from there
 // and not hidden itself; and not protected. The folders above the item are taken as their links lead.
 bool IsUserLocation(const FolderItem &item);
+
+// The same test with the special folders' real paths, and those of the items' folders, resolved once:
+// a run that registers many pieces asks the file system once per folder, not once per piece.
+class ProtectedLocations
+{
+public:
+    ProtectedLocations();
+    bool Protects(const FolderItem &item) const;
+
+private:
+    QStringList m_locations; // each special folder as written and as it really is
+    mutable QHash<QString, QString> m_realFolders;
+};
 
 } // namespace fw::SpecialFolder

@@ -3,6 +3,8 @@
 #include "framework/volumes.h"
 
 #include <QDir>
+#include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <array>
@@ -42,15 +44,18 @@ QString canonicalPath(const QString &path)
 }
 
 // The path with ".." resolved and the links among its parents followed; the last component itself
-// stays as it is (a link is a location of its own).
-QString resolvedPath(const QString &path)
+// stays as it is (a link is a location of its own). The parents' real paths are kept in realFolders.
+QString resolvedPath(const QString &path, QHash<QString, QString> &realFolders)
 {
     const QString clean = QDir::cleanPath(path);
     if (clean == QLatin1String("/"))
         return clean;
     const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
     const QString parent = slash <= 0 ? QStringLiteral("/") : clean.left(slash);
-    const QString realParent = canonicalPath(parent);
+    auto known = realFolders.constFind(parent);
+    if (known == realFolders.constEnd())
+        known = realFolders.insert(parent, canonicalPath(parent));
+    const QString &realParent = *known;
     if (realParent.isEmpty())
         return clean;
     return (realParent == QLatin1String("/") ? QString() : realParent) + clean.mid(slash);
@@ -131,27 +136,39 @@ FolderItem Downloads()
 
 bool IsProtected(const FolderItem &item)
 {
-    const QString path = resolvedPath(bytePath(item.nativePath()));
-    if (path == QLatin1String("/") || isVolumeLocation(path) || isMountPoint(path))
-        return true;
+    return ProtectedLocations().Protects(item);
+}
+
+ProtectedLocations::ProtectedLocations()
+{
     const std::array<FolderItem, 7> specials = {Home(),      Applications(), Preferences(), ApplicationData(),
                                                 Documents(), Desktop(),      Downloads()};
     for (const FolderItem &special : specials) {
-        const QString lexical = resolvedPath(bytePath(special.nativePath()));
+        const QString lexical = resolvedPath(bytePath(special.nativePath()), m_realFolders);
+        m_locations.append(lexical);
         const QString real = canonicalPath(lexical);
-        if (holds(path, lexical) || (!real.isEmpty() && holds(path, real)))
-            return true;
+        if (!real.isEmpty())
+            m_locations.append(real);
     }
-    return false;
+}
+
+bool ProtectedLocations::Protects(const FolderItem &item) const
+{
+    const QString path = resolvedPath(bytePath(item.nativePath()), m_realFolders);
+    if (path == QLatin1String("/") || isVolumeLocation(path) || isMountPoint(path))
+        return true;
+    return std::any_of(m_locations.cbegin(), m_locations.cend(),
+                       [&](const QString &location) { return holds(path, location); });
 }
 
 bool IsUserLocation(const FolderItem &item)
 {
     if (IsProtected(item))
         return false;
-    const QString path = resolvedPath(item.posixPath());
-    const QString lexicalHome = resolvedPath(homePath());
-    const QString realHome = QFileInfo(lexicalHome).canonicalFilePath();
+    QHash<QString, QString> realFolders;
+    const QString path = resolvedPath(bytePath(item.nativePath()), realFolders);
+    const QString lexicalHome = resolvedPath(bytePath(Home().nativePath()), realFolders);
+    const QString realHome = canonicalPath(lexicalHome);
     // A home folder at the root would make every place the user's.
     const auto inside = [&path](const QString &folder) {
         return !folder.isEmpty() && folder != QLatin1String("/") && holds(folder, path);
@@ -161,8 +178,9 @@ bool IsUserLocation(const FolderItem &item)
         top = realHome;
     else if (inside(lexicalHome))
         top = lexicalHome;
-    else if (const Volume volume = VolumeOfPath(path); volume.mountPoint != QLatin1String("/"))
-        top = volume.mountPoint;
+    else if (const Volume volume = VolumeOfPath(QString::fromUtf8(path.toLatin1()));
+             volume.mountPoint != QLatin1String("/"))
+        top = bytePath(QFile::encodeName(volume.mountPoint));
     else
         return false;
     const QStringList below = path.mid(top.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);

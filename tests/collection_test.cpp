@@ -349,6 +349,28 @@ TEST_F(CollectionTest, applications_onlyVisibleFoldersHoldingTheProductsApplicat
     expectRestoredAfter("GetItem");
 }
 
+TEST_F(CollectionTest, aFolderSharedWithOtherMakers_givesOnlyTheProductsApplications_aFolderOfItsOwnGoesWhole)
+{
+    Globals::gItem = {
+        productRow("Tessolin II", {{"Tessolin", "APPLWqj1"}, {"Parvella", "APPLWqj2"}}, "", "", "")};
+    app("Applications/Tessolin II", "Tessolin.app", "APPLWqj1");
+    app("Applications/Tessolin II", "Parvella.app", "APPLWqj2");
+    file("Applications/Tessolin II/Read Me.txt");
+    app("Applications/Utilities", "Tessolin.app", "APPLWqj1");
+    app("Applications/Utilities", "Hexpad.app", "APPLHxpd", "Brightfold Labs");
+    app("Applications/Tools", "Parvella.app", "APPLWqj2");
+    file("Applications/Tools/Helper"); // another maker's application that is a file
+    ASSERT_TRUE(writeSidecar(inHome("Applications/Tools/Helper"), finderInfo("APPL", "Othr")));
+    collect();
+
+    EXPECT_EQ(registered(),
+              QStringList({inHome("Applications/Tessolin II"), inHome("Applications/Utilities/Tessolin.app"),
+                           inHome("Applications/Tools/Parvella.app")}));
+    EXPECT_EQ(groupLists(), QStringList("Tessolin II=0:1:0:2:"));
+    EXPECT_EQ(outline(), QStringList({"Tessolin II", "  Tessolin II AD", "  Tessolin.app A",
+                                      "  Tessolin II AD", "  Parvella.app A"}));
+}
+
 TEST_F(CollectionTest, applicationsByName_needTheNameAndAnInfoPlistNamingTheMaker)
 {
     Globals::gItem = {productRow("Dromaxe", {{"Dromaxe", "APPL----"}}, "", "", "")};
@@ -416,6 +438,101 @@ TEST_F(CollectionTest, emptyNamesAndCodes_andMissingKeys_matchNothing_whileTheRo
 
     EXPECT_EQ(outline(), QStringList({"Bare", "  Bare P", "Zero", "  Zero P", "  Zero.plist PL"}));
     expectRestoredAfter("GetItem");
+}
+
+TEST_F(CollectionTest, aCrowdedHome_withNamesThatDifferInCaseOrOverlap_isCollectedAsTheRulesSay)
+{
+    // Names that only a search ignoring case finds, stems that overlap, and folders that two rows share.
+    Globals::gItem = {productRow("Ärger", {{"Ärger", "APPLArg1"}}, "ärger初期設定", "ärger", "ÄRGER"),
+                      productRow("Lun", {}, "", "Lun", ""),
+                      productRow("Lunvick", {{"Lunvick", "APPLWqjm"}}, "", "Lunvick", ""),
+                      productRow("Dromaxe", {{"Dromaxe", "APPL----"}}, "", "οδος", ""),
+                      productRow("Quillary", {{"Quillary", "APPLWqj5"}}, "", "Quillary", ""),
+                      productRow("Deseret", {}, "", "𐐨𐐩", "")};
+    app("Applications/Ärger Suite", "Ärger.app", "APPLArg1");
+    ASSERT_TRUE(writeFile(inHome("Applications/dromaxe 3/contents/Info.plist"),
+                          "<string>Velloran Software</string>"));
+    app("Applications/Shared Tools", "Lunvick.app", "APPLWqjm");
+    app("Applications/Shared Tools", "Quillary.app", "APPLWqj5");
+    folder("Library/Preferences/Ärger初期設定");
+    folder("Library/Application Support/Ärger");
+    for (const char *name : {"jp.ÄRGER.plist", "ärgerlich.PLIST", "Aerger.plist", "Lunvick.plist",
+                             "ΟΔΟΣ.plist", "Quillary.plist", "Quillary Dorven.plist", "x𐐀𐐁.plist"})
+        file(QStringLiteral("Library/Preferences/") + QString::fromUtf8(name));
+    QStringList expected{inHome("Applications/Ärger Suite"),
+                         inHome("Library/Preferences/Ärger初期設定"),
+                         inHome("Library/Preferences/jp.ÄRGER.plist"),
+                         inHome("Library/Preferences/ärgerlich.PLIST"),
+                         inHome("Library/Application Support/Ärger"),
+                         inHome("Library/Preferences/Lunvick.plist"),
+                         inHome("Applications/Shared Tools/Lunvick.app"),
+                         inHome("Applications/dromaxe 3"),
+                         inHome("Library/Preferences/ΟΔΟΣ.plist"),
+                         inHome("Applications/Shared Tools/Quillary.app"),
+                         inHome("Library/Preferences/Quillary.plist"),
+                         inHome("Library/Preferences/x𐐀𐐁.plist")};
+    QStringList lists{
+        "Ärger=0:1:2:3:4:", "Lun=5:", "Lunvick=6:5:", "Dromaxe=7:8:", "Quillary=9:10:", "Deseret=11:"};
+    QStringList kinds{"AD", "P", "PL", "PL", "AS", "PL", "A", "AD", "PL", "A", "PL", "PL"};
+
+    // Many more rows, beside other makers' folders and plist files: each row's pieces are new, in
+    // row order; every fifth keeps two applications in its folder, every fourth has nothing.
+    for (int i = 0; i < 100; ++i) {
+        app(QStringLiteral("Applications/Other %1").arg(i, 3, 10, QLatin1Char('0')), "Tool.app", "APPLOthr");
+        file(QStringLiteral("Library/Preferences/com.example.%1.plist").arg(i, 3, 10, QLatin1Char('0')));
+    }
+    for (int i = 0; i < 60; ++i) {
+        const QString name = QStringLiteral("Gen%1").arg(i, 3, 10, QLatin1Char('0'));
+        const QString code = QStringLiteral("APPLg%1").arg(i, 3, 10, QLatin1Char('0'));
+        QList<QPair<QString, QString>> apps{{name, code}};
+        if (i % 5 == 0)
+            apps.append({name + " Extra", QStringLiteral("APPLh%1").arg(i, 3, 10, QLatin1Char('0'))});
+        Globals::gItem.push_back(productRow(name, apps, name + " Prefs", name, name));
+        if (i % 4 == 3)
+            continue;
+        QString list;
+        const auto piece = [&](const QString &path, const char *kind) {
+            list += QString::number(expected.size()) + QLatin1Char(':');
+            expected << inHome(path);
+            kinds << kind;
+        };
+        for (const auto &[appName, appCode] : apps)
+            app("Applications/" + name, appName + ".app", appCode.toLatin1());
+        piece("Applications/" + name, "AD");
+        if (apps.size() == 2)
+            list += list;
+        folder("Library/Preferences/" + name + " Prefs");
+        piece("Library/Preferences/" + name + " Prefs", "P");
+        file("Library/Preferences/jp.velloran." + name + ".plist");
+        piece("Library/Preferences/jp.velloran." + name + ".plist", "PL");
+        if (i % 3 == 0) {
+            folder("Library/Application Support/" + name);
+            piece("Library/Application Support/" + name, "AS");
+        }
+        lists << name + QLatin1Char('=') + list;
+    }
+    collect();
+
+    EXPECT_EQ(registered(), expected);
+    EXPECT_EQ(groupLists(), lists);
+    // Each group row expands into its pieces, in its list's order, with their kinds.
+    const std::vector<Row> all = rows();
+    QString currentList;
+    qsizetype next = 0;
+    for (const Row &row : all) {
+        if (row.group) {
+            EXPECT_EQ(next, currentList.count(QLatin1Char(':'))) << currentList.toStdString();
+            currentList = row.ref;
+            next = 0;
+            continue;
+        }
+        const int32_t index = currentList.section(QLatin1Char(':'), next, next).toInt();
+        ++next;
+        EXPECT_EQ(row.ref.toInt(), index);
+        EXPECT_EQ(row.kind, kinds.value(index)) << row.label.toStdString();
+        EXPECT_EQ(row.label, expected.value(index).section(QLatin1Char('/'), -1));
+    }
+    EXPECT_EQ(next, currentList.count(QLatin1Char(':')));
 }
 
 TEST_F(CollectionTest, aCollectionThatFindsNothing_leavesAnEmptyList_andMoveToTrashOn)

@@ -11,9 +11,11 @@
 #include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
+#include "util/globals.h"
 #include "workers/thread1.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +24,9 @@
 
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -168,7 +173,41 @@ TEST_F(TrashThreadTest, tickedChildRows_goByTheirKind_withExactlyTheirPaths_andE
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(TrashThreadTest, piecesGoneToTheTrash_haveNoDateWhenExpandedAgain_andALinkIsDatedByItself)
+{
+    const int32_t first = piece("Library/Preferences/First", "P");
+    const int32_t kept = piece("Library/Preferences/Kept", "P");
+    const QString dangling = home.preferences() + QStringLiteral("/Dangling.plist");
+    ASSERT_TRUE(QFile::link(home.path() + QStringLiteral("/nowhere"), dangling));
+    const timespec linkTime[2] = {{981173106, 0}, {981173106, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dangling).constData(), linkTime, AT_SYMLINK_NOFOLLOW),
+              0);
+    const int32_t link = window->AddFIlist(fw::FolderItem::fromPath(dangling), "PL");
+    const int32_t second = piece("Library/Preferences/Second.plist", "PL");
+    group("製品", {first, kept, link, second});
+    list().setCellCheck(2, 0, false);
+    list().setCellCheck(3, 0, false);
+    setToolbarRunning();
+    runThread();
+    ASSERT_EQ(moves.size(), 2u);
+
+    list().setExpanded(0, false);
+    list().setExpanded(0, true);
+    ASSERT_EQ(list().ListCount(), 5);
+    EXPECT_EQ(list().Cell(1, 1).toQString(), QString());
+    EXPECT_FALSE(list().Cell(2, 1).isEmpty());
+    EXPECT_EQ(list().Cell(3, 1).toQString(),
+              Globals::gDateTime(fw::Date(QDateTime::fromSecsSinceEpoch(981173106))).toQString());
+    EXPECT_EQ(list().Cell(4, 1).toQString(), QString());
+    // The group row's tick still reaches every piece under it, past the ones without a date.
+    list().setCellCheck(0, 0, false);
+    list().CellAction(0, 0);
+    for (int row = 1; row < 5; ++row)
+        EXPECT_FALSE(list().CellCheck(row, 0)) << row;
+}
+
 TEST_F(TrashThreadTest, aPieceUnderSeveralRows_goesOnce_andAVanishedPieceIsNamedOnce)
+
 {
     const int32_t shared = piece(QStringLiteral("Library/Preferences/共有"), "P");
     const int32_t inside = piece(QStringLiteral("Library/Preferences/共有/中.plist"), "PL");

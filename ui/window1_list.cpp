@@ -55,12 +55,13 @@ void Window1::ExpRow(int row)
 {
     fw::Listbox &list = control<fw::Listbox>("Listbox1");
     const String indexes = list.Cell(row, 5);
-    const int fields = fw::CountFields(indexes, ":");
-    for (int i = 1; i <= fields - 1; ++i) {
-        const int32_t index = fw::ToInt32(fw::Val(fw::NthField(indexes, ":", i)));
+    // Split once: the fields before the last ":", each an index.
+    const QList<QByteArray> fields = indexes.bytes().split(':');
+    for (qsizetype i = 0; i + 1 < fields.size(); ++i) {
+        const int32_t index = fw::ToInt32(fw::Val(String::fromBytes(fields[i], indexes.encoding())));
         if (index < 0 || index >= pFI.size())
             continue;
-        const fw::Dictionary found = pFI[index];
+        const fw::Dictionary &found = pFI[index];
         const fw::FolderItem f = found.Value("item").FolderItemValue();
         const String kind = found.Value("kind").StringValue();
         list.AddRow(f.DisplayName());
@@ -78,10 +79,11 @@ void Window1::ExpRow(int row)
 
 void Window1::Listbox1_CellAction(int row, int /*column*/)
 {
+    // A group row is the one without a kind code: a piece that is gone has an empty date too.
     fw::Listbox &list = control<fw::Listbox>("Listbox1");
-    if (!list.Cell(row, 1).isEmpty())
+    if (!list.Cell(row, 4).isEmpty())
         return;
-    for (int r = row + 1; r < list.ListCount() && !list.Cell(r, 1).isEmpty(); ++r) {
+    for (int r = row + 1; r < list.ListCount() && !list.Cell(r, 4).isEmpty(); ++r) {
         list.setCellCheck(r, 0, list.CellCheck(row, 0));
         fw::Yield();
     }

@@ -88,6 +88,8 @@ bool gGetTypeFileInfo(const fw::FolderItem &item)
 
 fw::String gDateTime(const fw::Date &date)
 {
+    if (!date.isValid())
+        return {};
     return date.AbbreviatedDate() + " " + fw::Format(date.Hour(), "00") + ":" +
            fw::Format(date.Minute(), "00") + ":" + fw::Format(date.Second(), "00");
 }

@@ -25,7 +25,8 @@ fw::String gGetTypeCre(const fw::FolderItem &item);
 // none, or it is too large to be a package's Info.plist.
 bool gGetTypeFileInfo(const fw::FolderItem &item);
 
-// The date in the user's short date format, a blank and the time as hh:mm:ss.
+// The date in the user's short date format, a blank and the time as hh:mm:ss; "" for no date (an item
+// that is gone).
 fw::String gDateTime(const fw::Date &date);
 
 } // namespace Globals

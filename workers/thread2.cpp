@@ -11,6 +11,8 @@
 #include "util/debugconsolemodule.h"
 #include "util/globals.h"
 
+#include <algorithm>
+
 using fw::FolderItem;
 using fw::String;
 
@@ -25,6 +27,34 @@ String rowText(const fw::Dictionary &row, const String &key)
 String numbered(const char *stem, int32_t number)
 {
     return String(stem) + fw::Str(int64_t{number});
+}
+
+// The text as the framework's search that ignores case compares it: each character case-folded, so
+// that a plain search in folded texts finds what that search finds.
+QString foldedForSearch(const QString &text)
+{
+    QString folded;
+    folded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            folded.append(QChar::fromUcs4(QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.at(i + 1)))));
+            ++i;
+        } else {
+            folded.append(c.toCaseFolded());
+        }
+    }
+    return folded;
+}
+
+// One bit for each character a text holds: a text can hold another only when it has all its bits,
+// which rules most names out without a search.
+quint64 lettersOf(const QString &folded)
+{
+    quint64 letters = 0;
+    for (const QChar c : folded)
+        letters |= quint64{1} << (c.unicode() % 64);
+    return letters;
 }
 
 } // namespace
@@ -96,12 +126,16 @@ void Thread2::GetItem2()
         String list;
         const int32_t count = fw::ToInt32(fw::Val(rowText(row, "appCount")));
         // A count larger than the applications the row names stops at the first one it lacks.
+        m_rowApplications.clear();
         for (int32_t app = 1; app <= count; ++app) {
             const String nameKey = numbered("appName", app);
             const String typeKey = numbered("appType", app);
             if (!row.HasKey(nameKey) && !row.HasKey(typeKey))
                 break;
-            list = GetItemApp(list, rowText(row, nameKey), rowText(row, typeKey));
+            m_rowApplications.push_back(wantedApplication(rowText(row, nameKey), rowText(row, typeKey)));
+        }
+        for (const WantedApplication &application : m_rowApplications) {
+            list = GetItemApp(list, application.name, application.type);
             fw::Yield();
         }
         list = GetItemPref(list, rowText(row, "prefName"));
@@ -128,7 +162,9 @@ void Thread2::SetItem(const String &list, const String &label)
 
 String Thread2::registerPiece(const String &list, const FolderItem &item, const String &kind)
 {
-    if (fw::SpecialFolder::IsProtected(item))
+    if (!m_protected)
+        m_protected.emplace();
+    if (m_protected->Protects(item))
         return list;
     return list + fw::Str(int64_t{pWin1->AddFIlist(item, kind)}) + ":";
 }
@@ -148,13 +184,14 @@ String Thread2::GetItemApp(const String &list, const String &appName, const Stri
 String Thread2::GetItemApp2(const FolderItem &folder, const String &list, const String &appName,
                             const String &appType)
 {
+    const WantedApplication wanted = wantedApplication(appName, appType);
     String result = list;
     for (int i = 1; i <= folder.Count(); ++i) {
         if (pWin1->pStopThread2)
             KillMyself("killGet");
-        const FolderItem item = folder.Item(i);
-        if (!item.isNil() && isApplicationsCandidate(item) && MatchApp(item, appName, appType))
-            result = GetItemApp3(result, item);
+        ApplicationsEntry &entry = applicationsEntry(folder, i);
+        if (entry.candidate && matchesEntry(entry, wanted))
+            result = registerMatchedFolder(result, entry, wanted);
         fw::Yield();
     }
     return result;
@@ -188,41 +225,131 @@ bool Thread2::MatchAppF(const FolderItem &item, const String &appType)
 
 bool Thread2::MatchAppD(const FolderItem &item, const String &appType)
 {
-    for (const String &code : applicationCodesIn(item)) {
-        if (code == appType)
+    for (const ChildApplication &application : applicationsIn(item)) {
+        if (application.code == appType)
             return true;
         fw::Yield();
     }
     return false;
 }
 
-bool Thread2::isApplicationsCandidate(const FolderItem &item)
+std::vector<Thread2::ChildApplication> Thread2::applicationsIn(const FolderItem &folder)
 {
-    const QByteArray &path = item.nativePath();
-    const auto known = m_candidates.constFind(path);
-    if (known != m_candidates.constEnd())
-        return *known;
-    const ItemFacts &facts = factsOf(item);
-    const bool candidate = facts.look.exists && facts.look.visible && fw::LeftB(facts.name, 1) != "." &&
-                           facts.look.directory && !facts.package;
-    m_candidates.insert(path, candidate);
-    return candidate;
-}
-
-const std::vector<String> &Thread2::applicationCodesIn(const FolderItem &folder)
-{
-    const QByteArray &path = folder.nativePath();
-    const auto known = m_applicationCodes.constFind(path);
-    if (known != m_applicationCodes.constEnd())
-        return *known;
-    std::vector<String> codes;
+    static const String app("app");
+    static const String fold("fold");
+    static const String application("APPL");
+    std::vector<ChildApplication> applications;
     for (int i = 1; i <= folder.Count(); ++i) {
         const FolderItem child = folder.Item(i);
-        if (!child.isNil() && child.Exists() && (Globals::gAppPackage(child) || child.MacType() == "APPL"))
-            codes.push_back(Globals::gGetTypeCre(child));
+        const FolderItem::Look look = child.isNil() ? FolderItem::Look() : child.LookAt();
+        const bool package = look.macType == fold && Globals::gExtractExtn(child.Name()) == app;
+        if (look.exists && (package || look.macType == application)) {
+            // As gGetTypeCre: a package's PkgInfo, any other item's type and creator.
+            const String code = package ? Globals::gGetTypeCre(child) : look.macType + look.macCreator;
+            applications.push_back({child, code, code.toQString()});
+        }
         fw::Yield();
     }
-    return *m_applicationCodes.insert(path, std::move(codes));
+    return applications;
+}
+
+Thread2::WantedApplication Thread2::wantedApplication(const String &appName, const String &appType)
+{
+    WantedApplication wanted;
+    wanted.name = appName;
+    wanted.type = appType;
+    // An empty code would accept every package without PkgInfo and every file without a type.
+    if (appType.isEmpty())
+        return wanted;
+    static const String byNameAndMaker("APPL----");
+    if (appType == byNameAndMaker) {
+        wanted.by = WantedApplication::By::NameAndMaker;
+        wanted.text = foldedForSearch(appName.toQString());
+        wanted.letters = lettersOf(wanted.text);
+    } else {
+        wanted.by = WantedApplication::By::Code;
+        wanted.text = appType.toQString();
+    }
+    return wanted;
+}
+
+Thread2::ApplicationsEntry &Thread2::applicationsEntry(const FolderItem &folder, int index)
+{
+    if (m_applicationsEntries.empty())
+        m_applicationsEntries.resize(static_cast<size_t>(folder.Count()));
+    ApplicationsEntry &entry = m_applicationsEntries[static_cast<size_t>(index - 1)];
+    if (!entry.looked) {
+        entry.looked = true;
+        entry.item = folder.Item(index);
+        const ItemFacts &facts = factsOf(entry.item);
+        entry.candidate = facts.look.exists && facts.look.visible && fw::LeftB(facts.name, 1) != "." &&
+                          facts.look.directory && !facts.package;
+        entry.foldedName = foldedForSearch(facts.name.toQString());
+        entry.letters = lettersOf(entry.foldedName);
+    }
+    return entry;
+}
+
+const std::vector<Thread2::ChildApplication> &Thread2::applicationsOf(ApplicationsEntry &entry)
+{
+    if (!entry.applications)
+        entry.applications = applicationsIn(entry.item);
+    return *entry.applications;
+}
+
+// MatchApp on a candidate of the Applications folder (a folder, never a package), answered from what
+// the run has read of it: MatchAppFN's name test, or MatchAppD.
+bool Thread2::matchesEntry(ApplicationsEntry &entry, const WantedApplication &wanted)
+{
+    switch (wanted.by) {
+    case WantedApplication::By::Nothing:
+        return false;
+    case WantedApplication::By::NameAndMaker:
+        return (wanted.letters & ~entry.letters) == 0 && entry.foldedName.contains(wanted.text) &&
+               MatchAppFN(entry.item, wanted.name);
+    case WantedApplication::By::Code:
+        for (const ChildApplication &application : applicationsOf(entry)) {
+            if (application.codeText == wanted.text && application.code == wanted.type)
+                return true;
+            fw::Yield();
+        }
+        return false;
+    }
+    return false;
+}
+
+bool Thread2::isRowApplication(const ChildApplication &application, const WantedApplication &wanted)
+{
+    switch (wanted.by) {
+    case WantedApplication::By::Nothing:
+        return false;
+    case WantedApplication::By::NameAndMaker:
+        return MatchAppFN(application.item, wanted.name);
+    case WantedApplication::By::Code:
+        return application.codeText == wanted.text && application.code == wanted.type;
+    }
+    return false;
+}
+
+String Thread2::registerMatchedFolder(const String &list, ApplicationsEntry &entry,
+                                      const WantedApplication &wanted)
+{
+    const std::vector<ChildApplication> &applications = applicationsOf(entry);
+    const bool onlyTheRows =
+        std::all_of(applications.begin(), applications.end(), [&](const auto &application) {
+            return std::any_of(
+                m_rowApplications.begin(), m_rowApplications.end(),
+                [&](const auto &rowApplication) { return isRowApplication(application, rowApplication); });
+        });
+    if (onlyTheRows)
+        return GetItemApp3(list, entry.item);
+    String result = list;
+    for (const ChildApplication &application : applications) {
+        if (isRowApplication(application, wanted))
+            result = registerPiece(result, application.item, "A");
+        fw::Yield();
+    }
+    return result;
 }
 
 bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)
@@ -244,7 +371,9 @@ FolderItem Thread2::FolderPref()
 
 FolderItem Thread2::FolderAS()
 {
-    return fw::SpecialFolder::ApplicationData();
+    if (m_applicationSupport.isNil())
+        m_applicationSupport = fw::SpecialFolder::ApplicationData();
+    return m_applicationSupport;
 }
 
 String Thread2::GetItemPref(const String &list, const String &prefName)
@@ -271,21 +400,40 @@ String Thread2::GetItemPlist(const String &list, const String &plistNam)
 {
     if (pWin1->pStopThread2)
         KillMyself("killGet");
+    const QString wanted = foldedForSearch(plistNam.toQString());
+    const quint64 letters = lettersOf(wanted);
+    const bool quillary = plistNam == "Quillary";
     String result = list;
-    const FolderItem prefs = FolderPref();
-    for (int i = 1; i <= prefs.Count(); ++i) {
-        const FolderItem item = prefs.Item(i);
-        if (!item.isNil()) {
-            const String name = item.Name();
-            const bool candidate = fw::InStr(0, name, plistNam) > 0 && fw::InStr(0, name, "plist") > 0;
-            const bool excluded = plistNam == "Quillary" && fw::InStr(0, name, "Quillary") > 0 &&
-                                  fw::InStr(0, name, "Dorven") > 0;
-            if (candidate && !excluded)
-                result = registerPiece(result, item, "PL");
-        }
+    for (const PreferencesEntry &entry : preferencesEntries()) {
+        // The folded forms only rule names out; the framework's own search decides.
+        const bool candidate = entry.holdsPlist && (letters & ~entry.letters) == 0 &&
+                               entry.foldedName.contains(wanted) && fw::InStr(0, entry.name, plistNam) > 0;
+        if (candidate &&
+            !(quillary && fw::InStr(0, entry.name, "Quillary") > 0 && fw::InStr(0, entry.name, "Dorven") > 0))
+            result = registerPiece(result, entry.item, "PL");
         fw::Yield();
     }
     return result;
+}
+
+const std::vector<Thread2::PreferencesEntry> &Thread2::preferencesEntries()
+{
+    if (!m_preferencesEntries) {
+        std::vector<PreferencesEntry> entries;
+        const FolderItem prefs = FolderPref();
+        for (int i = 1; i <= prefs.Count(); ++i) {
+            PreferencesEntry entry;
+            entry.item = prefs.Item(i);
+            entry.name = entry.item.Name();
+            entry.foldedName = foldedForSearch(entry.name.toQString());
+            entry.letters = lettersOf(entry.foldedName);
+            entry.holdsPlist = fw::InStr(0, entry.name, "plist") > 0;
+            entries.push_back(std::move(entry));
+            fw::Yield();
+        }
+        m_preferencesEntries = std::move(entries);
+    }
+    return *m_preferencesEntries;
 }
 
 const Thread2::ItemFacts &Thread2::factsOf(const FolderItem &item)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "framework/folderitem.h"
+#include "framework/specialfolder.h"
 #include "framework/string.h"
 #include "framework/thread.h"
 
-#include <QHash>
+#include <QString>
 
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -98,15 +100,71 @@ private:
     };
     std::vector<SearchRow> m_searchRows;
     void readSearchCatalogue();
-    // What the Applications walk asks of a top-level item, and the codes of the applications that a
-    // folder holds, read once per run: every application of every product walks the same folder.
-    bool isApplicationsCandidate(const fw::FolderItem &item);
-    const std::vector<fw::String> &applicationCodesIn(const fw::FolderItem &folder);
-    QHash<QByteArray, bool> m_candidates;
-    QHash<QByteArray, std::vector<fw::String>> m_applicationCodes;
-    // The Applications and Preferences folders, listed once per run for the same reason.
+
+    // An application among a folder's own children (a package, or an item of type "APPL"), and its code.
+    struct ChildApplication
+    {
+        fw::FolderItem item;
+        fw::String code;
+        QString codeText; // compared first: equal codes have equal texts
+    };
+    std::vector<ChildApplication> applicationsIn(const fw::FolderItem &folder);
+
+    // An application of a catalogue row in the forms its matching compares, made once per walk.
+    struct WantedApplication
+    {
+        enum class By { Nothing, Code, NameAndMaker };
+        fw::String name;
+        fw::String type;
+        By by = By::Nothing;
+        QString text;        // the code, or the name case-folded
+        quint64 letters = 0; // of the folded name
+    };
+    static WantedApplication wantedApplication(const fw::String &appName, const fw::String &appType);
+
+    // A top-level item of the Applications folder with what the matching asks of it, each read once
+    // per run, when the walk first reaches it: every application of every catalogue row walks the same
+    // folder, the one folder GetItemApp2 is given.
+    struct ApplicationsEntry
+    {
+        bool looked = false;
+        bool candidate = false; // exists, visible, not dot-named, a folder, not a package
+        fw::FolderItem item;
+        QString foldedName;
+        quint64 letters = 0; // of the folded name
+        std::optional<std::vector<ChildApplication>> applications;
+    };
+    ApplicationsEntry &applicationsEntry(const fw::FolderItem &folder, int index);
+    const std::vector<ChildApplication> &applicationsOf(ApplicationsEntry &entry);
+    bool matchesEntry(ApplicationsEntry &entry, const WantedApplication &wanted);
+    std::vector<ApplicationsEntry> m_applicationsEntries;
+    // A matched folder goes whole only when every application in it is one of the row's; else only
+    // the product's own applications in it are registered, and the other makers' stay.
+    bool isRowApplication(const ChildApplication &application, const WantedApplication &wanted);
+    fw::String registerMatchedFolder(const fw::String &list, ApplicationsEntry &entry,
+                                     const WantedApplication &wanted);
+    // The applications of the catalogue row being collected.
+    std::vector<WantedApplication> m_rowApplications;
+
+    // An item of the Preferences folder with its name in the form the plist matching compares, read
+    // once per run: every catalogue row looks through the same folder.
+    struct PreferencesEntry
+    {
+        fw::FolderItem item;
+        fw::String name;
+        QString foldedName;
+        quint64 letters = 0; // of the folded name
+        bool holdsPlist = false;
+    };
+    const std::vector<PreferencesEntry> &preferencesEntries();
+    std::optional<std::vector<PreferencesEntry>> m_preferencesEntries;
+
+    // The Applications, Preferences and Application Support folders, listed once per run, and the
+    // protected locations' real paths, resolved once per run.
     fw::FolderItem m_applications;
     fw::FolderItem m_preferences;
+    fw::FolderItem m_applicationSupport;
+    std::optional<fw::SpecialFolder::ProtectedLocations> m_protected;
 
     // The search's matchers share one walk over the catalogue: the first row and, within it, the
     // lowest number whose type passes the test gives the item its one row.
