@@ -54,7 +54,7 @@ void runInSampleHome(const char *childTest)
     ASSERT_TRUE(root.isValid());
     const QString home = root.filePath(QStringLiteral("home"));
     QProcess sample;
-    sample.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velloran-samplehome"), {home});
+    sample.start(QString::fromUtf8(VELLORAN_SAMPLEHOME), {home});
     ASSERT_TRUE(sample.waitForFinished(60000));
     ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
 
