@@ -8,9 +8,8 @@
 #include <cstdint>
 
 // Names, records and texts of other programs come in any of the Japanese encodings. Whatever the
-// bytes, the guess names an encoding that reads them whole, every decoder keeps the text's length in
-// bounds and loses no text, Mac Japanese gives back the bytes it read, and every conversion of the
-// system's own names ends.
+// bytes, every decoder keeps the text's length in bounds and loses no text, the guess names an
+// encoding that reads them whole, and every conversion between the system's own names ends.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
@@ -31,12 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         (void)fw::ConvertEncoding(fw::String(decoded), encoding);
     }
 
+    // The guessed encoding reads the bytes whole: UTF-8 gives them back, the others read no byte as a
+    // stray one, and Mac Japanese text survives being written again (as the same text: 0xFF and
+    // 0x81 0x63 are both the ellipsis).
     const fw::TextEncoding *guess = fw::GuessJapaneseEncoding(text);
     if (guess != nullptr && guess != fw::Encodings::UTF16()) {
         const QString decoded = guess->toUnicode(bytes);
-        if (decoded.contains(QChar::ReplacementCharacter))
+        if (guess == fw::Encodings::UTF8() ? guess->fromUnicode(decoded) != bytes
+                                           : decoded.contains(QChar::ReplacementCharacter))
             __builtin_trap();
-        if (guess == fw::Encodings::MacJapanese() && guess->fromUnicode(decoded) != bytes)
+        if (guess == fw::Encodings::MacJapanese() && guess->toUnicode(guess->fromUnicode(decoded)) != decoded)
             __builtin_trap();
     }
 
