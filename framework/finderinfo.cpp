@@ -34,15 +34,17 @@ constexpr int64_t kMaxNetatalkBlob = 64 * 1024;
 const char *const kNetatalkAttribute = "user.org.netatalk.Metadata";
 const char *const kAfpInfoAttribute = "user.DosStream.AFP_AfpInfo:$DATA";
 
-uint32_t u32At(const QByteArray &bytes, qsizetype offset)
+// Bytes are read through views of checked size, never through a copy's constData(): an empty
+// QByteArray points at a shared one-byte object, which the compiler's bound checks cannot rule out.
+uint32_t u32At(QByteArrayView bytes, qsizetype offset)
 {
-    return qFromBigEndian<quint32>(bytes.constData() + offset);
+    return qFromBigEndian<quint32>(bytes.sliced(offset, 4).data());
 }
 
-Bytes toBytes(const char *data)
+Bytes toBytes(QByteArrayView bytes)
 {
     Bytes info;
-    std::copy_n(reinterpret_cast<const unsigned char *>(data), info.size(), info.begin());
+    std::copy_n(bytes.begin(), info.size(), info.begin());
     return info;
 }
 
@@ -126,7 +128,7 @@ std::optional<Bytes> fromAppleDouble(const ReadAt &readAt, int64_t size)
         const QByteArray bytes = readAt(offset, static_cast<int64_t>(Bytes().size()));
         if (bytes.size() != static_cast<qsizetype>(Bytes().size()))
             return std::nullopt;
-        return toBytes(bytes.constData());
+        return toBytes(bytes);
     }
     return std::nullopt;
 }
@@ -146,10 +148,9 @@ std::optional<Bytes> fromAfpInfo(QByteArrayView blob)
     // 60 bytes; the stream attribute keeps one trailing byte after them.
     if (blob.size() != kAfpInfoSize && blob.size() != kAfpInfoSize + 1)
         return std::nullopt;
-    const QByteArray bytes = blob.toByteArray();
-    if (u32At(bytes, 0) != kAfpSignature || u32At(bytes, 4) != kAfpVersion)
+    if (u32At(blob, 0) != kAfpSignature || u32At(blob, 4) != kAfpVersion)
         return std::nullopt;
-    return toBytes(bytes.constData() + kAfpFinderInfoOffset);
+    return toBytes(blob.sliced(kAfpFinderInfoOffset));
 }
 
 QByteArray sidecarPath(const QByteArray &path)

@@ -82,14 +82,13 @@ TEST_F(BridgeTest, onePath_reachesTheScriptExactly)
 
 TEST_F(BridgeTest, integersStayIntegers_otherValuesGoAsText_inArrayOrder)
 {
-    const fw::Variant number(2.5);
-    revealFile({fw::Variant(int32_t(7)), number, fw::Variant(true), fw::Variant("7")});
+    revealFile({fw::Variant(int32_t(7)), fw::Variant(2.5), fw::Variant(true), fw::Variant("7")});
     ASSERT_EQ(runs.size(), 1u);
     const auto &parameters = runs[0].parameters;
     ASSERT_EQ(parameters.size(), 4u);
     ASSERT_TRUE(std::holds_alternative<int32_t>(parameters[0]));
     EXPECT_EQ(std::get<int32_t>(parameters[0]), 7);
-    EXPECT_EQ(std::get<fw::String>(parameters[1]), number.StringValue());
+    EXPECT_EQ(std::get<fw::String>(parameters[1]), fw::Variant(2.5).StringValue());
     EXPECT_EQ(std::get<fw::String>(parameters[2]), fw::String("True"));
     ASSERT_TRUE(std::holds_alternative<fw::String>(parameters[3]));
     EXPECT_EQ(std::get<fw::String>(parameters[3]), fw::String("7"));

@@ -104,7 +104,7 @@ void runInSampleHome(const char *childTest, bool fullDisk = false)
             GTEST_SKIP() << "no file system can be mounted here";
     }
     QProcess sample;
-    sample.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velloran-samplehome"), {home});
+    sample.start(QString::fromUtf8(VELLORAN_SAMPLEHOME), {home});
     ASSERT_TRUE(sample.waitForFinished(60000));
     ASSERT_EQ(sample.exitCode(), 0) << sample.readAllStandardError().toStdString();
 
