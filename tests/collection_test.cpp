@@ -20,8 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QToolBar>
-#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -88,16 +86,6 @@ protected:
 
     QString home() const { return m_home.path(); }
     QString inHome(const QString &relative) const { return m_home.path() + QLatin1Char('/') + relative; }
-
-    // The tool item's button as the user clicks it.
-    static void click(fw::ToolButton *item)
-    {
-        auto *button = qobject_cast<QToolButton *>(item->action()->associatedObjects().isEmpty()
-                                                       ? nullptr
-                                                       : item->action()->associatedObjects().last());
-        ASSERT_NE(button, nullptr);
-        button->click();
-    }
 
     bool running() const { return toolbar().ToolItem5->Enabled(); }
 

@@ -67,10 +67,8 @@ void pause(int ms)
 }
 
 // A left click as the mouse makes it: press and release at the point.
-void click(QWidget *widget, QPoint at = {})
+void mouseClick(QWidget *widget, QPoint at)
 {
-    if (at.isNull())
-        at = widget->rect().center();
     const QPointF local(at);
     const QPointF global(widget->mapToGlobal(at));
     QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, {});
@@ -513,26 +511,23 @@ TEST_F(SearchTest, asAUser_aSearchRowCanBeShownInTheFileManager)
     fw::SetScriptRunHook([&](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
         runs.emplace_back(id, parameters);
     });
-    QToolBar *bar = toolbar().toolBar();
-    QWidget *searchButton = bar->widgetForAction(toolbar().ToolItem6->action());
-    QWidget *revealButton = bar->widgetForAction(toolbar().ToolItem8->action());
-    ASSERT_NE(searchButton, nullptr);
+    QWidget *revealButton = toolbar().toolBar()->widgetForAction(toolbar().ToolItem8->action());
     ASSERT_NE(revealButton, nullptr);
     EXPECT_EQ(toolbar().ToolItem6->action()->text(), "指定場所を探す…");
     EXPECT_FALSE(revealButton->isEnabled());
 
     ModalAnswers modal({choose(root)});
-    click(searchButton);
+    click(toolbar().ToolItem6);
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_TRUE(modal.allAnswered());
     ASSERT_EQ(list().ListCount(), 1);
 
     QTreeView *view = list().view();
     const QRect cell = view->visualRect(view->model()->index(0, 0));
-    click(view->viewport(), cell.center());
+    mouseClick(view->viewport(), cell.center());
     EXPECT_EQ(list().ListIndex(), 0);
     EXPECT_TRUE(revealButton->isEnabled());
-    click(revealButton);
+    click(toolbar().ToolItem8);
     fw::SetScriptRunHook({});
 
     ASSERT_EQ(runs.size(), 1u);

@@ -22,8 +22,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QToolBar>
-#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -252,14 +250,6 @@ protected:
         ASSERT_FALSE(thread->isRunning());
     }
 
-    // Clicks the tool item's button in the toolbar, as the user does.
-    void click(fw::ToolButton *item)
-    {
-        auto *button = qobject_cast<QToolButton *>(toolbar().toolBar()->widgetForAction(item->action()));
-        ASSERT_NE(button, nullptr);
-        ASSERT_TRUE(button->isEnabled());
-        button->click();
-    }
     void waitUntilIdle()
     {
         const QDeadlineTimer deadline(60000);

@@ -7,7 +7,9 @@
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,15 @@ protected:
     Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
     fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
     fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
+
+    // Clicks the tool item's button in the toolbar, as the user does: only an enabled one.
+    void click(fw::ToolButton *item) const
+    {
+        auto *button = qobject_cast<QAbstractButton *>(toolbar().toolBar()->widgetForAction(item->action()));
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(button->isEnabled());
+        button->click();
+    }
 
     // Adds a ticked group row holding the registry's indexes, expanded (its ticked child rows beneath
     // it) or not; its row.
