@@ -12,7 +12,6 @@
 #include "ui/window1.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -49,8 +48,6 @@ protected:
         Globals::gItem.clear();
     }
 
-    bool collectionRunning() const { return !toolbar().ToolItem1->Enabled(); }
-
     testsupport::MacHome home;
     App app;
 };
@@ -58,16 +55,14 @@ protected:
 TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
 {
     click(toolbar().ToolItem1);
-    ASSERT_TRUE(collectionRunning());
+    ASSERT_TRUE(running());
 
     bool finishedWhileShown = false;
     const testsupport::ModalAnswers answers({[&](QWidget *modal) {
         if (dynamic_cast<AboutPanel *>(modal) == nullptr)
             return false;
-        const QDeadlineTimer deadline(20000);
-        while (collectionRunning() && !deadline.hasExpired())
-            QApplication::processEvents();
-        finishedWhileShown = !collectionRunning();
+        waitUntilIdle();
+        finishedWhileShown = !running();
         const QPoint corner(5, 5);
         QMouseEvent press(QEvent::MouseButtonPress, corner, modal->mapToGlobal(QPointF(corner)),
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -79,7 +74,7 @@ TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
     EXPECT_TRUE(answers.allAnswered());
     EXPECT_EQ(answers.unexpected(), QStringList());
     EXPECT_TRUE(finishedWhileShown);
-    EXPECT_FALSE(collectionRunning());
+    EXPECT_FALSE(running());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -89,7 +84,7 @@ TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
     fw::Application::setExecutableFile(
         fw::FolderItem::fromPath(QStringLiteral(VELLORAN_SOURCE_DIR "/bin/program")));
     click(toolbar().ToolItem1);
-    ASSERT_TRUE(collectionRunning());
+    ASSERT_TRUE(running());
 
     HelpManual().action()->trigger();
     HelpReadMe().action()->trigger();
@@ -97,11 +92,8 @@ TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
 
     EXPECT_EQ(launches.opened, QStringList({QStringLiteral(VELLORAN_SOURCE_DIR "/Resources/manual.rtf"),
                                             QStringLiteral(VELLORAN_SOURCE_DIR "/Resources/readme.rtf")}));
-    EXPECT_TRUE(collectionRunning());
-    const QDeadlineTimer deadline(20000);
-    while (collectionRunning() && !deadline.hasExpired())
-        QApplication::processEvents();
-    EXPECT_FALSE(collectionRunning());
+    EXPECT_TRUE(running());
+    waitUntilIdle();
 }
 
 } // namespace

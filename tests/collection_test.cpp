@@ -16,7 +16,6 @@
 #include "ui/window1.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -77,7 +76,7 @@ protected:
     {
         // A run that a failed assertion left behind ends at its next stop point.
         window->pStopThread2 = true;
-        waitIdle();
+        waitUntilIdle();
         EXPECT_TRUE(modals.allAnswered());
         EXPECT_EQ(modals.unexpected(), QStringList());
         MainWindowTest::TearDown();
@@ -87,26 +86,8 @@ protected:
     QString home() const { return m_home.path(); }
     QString inHome(const QString &relative) const { return m_home.path() + QLatin1Char('/') + relative; }
 
-    bool running() const { return toolbar().ToolItem5->Enabled(); }
-
-    // Pumps the event loop until the worker has restored the toolbar.
-    void waitIdle(int timeoutMs = 20000)
-    {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (running() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QApplication::processEvents();
-    }
-
     // One turn of the worker: up to its next yield.
     static void step() { QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); }
-
-    void collect()
-    {
-        click(toolbar().ToolItem1);
-        waitIdle();
-        ASSERT_FALSE(running());
-    }
 
     std::vector<Row> rows() const
     {
@@ -221,7 +202,7 @@ TEST_F(SampleHomeCollectionTest, theToolbarsCollect_listsEveryProductsPiecesTick
     EXPECT_EQ(status().Text().toQString(), QStringLiteral("取得中..."));
     EXPECT_TRUE(wheel().Visible());
 
-    waitIdle();
+    waitUntilIdle();
     EXPECT_EQ(goneMessage, QStringLiteral("「%1」が見つかりません。再指定して下さい。")
                                .arg(QString::fromLatin1(colonPathOf(inHome(kSampleGoneDocuments), false))));
 
@@ -493,7 +474,7 @@ TEST_F(StoppedCollectionTest, aStopAtAnyMoment_endsAtTheNextStopPoint_withTheWin
         for (int i = 0; i < moment && running(); ++i)
             step();
         click(toolbar().ToolItem5);
-        waitIdle();
+        waitUntilIdle();
         ASSERT_FALSE(running());
         const QStringList now = registered();
         ASSERT_EQ(now, full.mid(0, now.size())) << moment;
@@ -527,7 +508,7 @@ TEST_F(StoppedCollectionTest, afterAStop_theUserExpandsAGroupRowIntoItsPieces)
     while (running() && window->pFI.size() < 6)
         step();
     click(toolbar().ToolItem5);
-    waitIdle();
+    waitUntilIdle();
     ASSERT_EQ(status().Text().toQString(), kStopped);
     ASSERT_EQ(list().ListCount(), 1);
     list().setListIndex(0);
@@ -549,7 +530,7 @@ TEST_F(StoppedCollectionTest, whileItRuns_theUsersExpandingCannotDisturbTheFinal
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QApplication::sendEvent(list().view(), &right);
     EXPECT_FALSE(list().Expanded(0));
-    waitIdle();
+    waitUntilIdle();
 
     EXPECT_EQ(outline(), QStringList({"Tessolin", "  Tessolin AD", "  Tessolin初期設定 P",
                                       "  Tessolin.plist PL", "  Tessolin AS", "  Tessolin DD", "Ombrisk",

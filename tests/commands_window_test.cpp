@@ -11,7 +11,6 @@
 #include "ui/window1.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
@@ -51,14 +50,6 @@ protected:
         press(item);
         EXPECT_EQ(answers.unexpected(), QStringList());
         return asked;
-    }
-
-    void waitUntilIdle()
-    {
-        const QDeadlineTimer deadline(20000);
-        while (toolbar().ToolItem5->Enabled() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_FALSE(toolbar().ToolItem5->Enabled()) << "the worker did not end";
     }
 
     // One expanded product with two pieces on disk.

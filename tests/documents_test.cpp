@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -106,17 +105,6 @@ protected:
         const QString path = home.path() + "/" + relative;
         EXPECT_TRUE(testsupport::makeFolder(path));
         return path;
-    }
-
-    // Runs an automatic collection to its end, answering its dialogs.
-    void collect()
-    {
-        Toolbar1 &toolbar = window->control<Toolbar1>("Toolbar11");
-        toolbar.ToolItem1->action()->trigger();
-        const QDeadlineTimer deadline(20000);
-        while (!toolbar.ToolItem1->Enabled() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-        ASSERT_TRUE(toolbar.ToolItem1->Enabled()) << "the collection did not end";
     }
 
     std::vector<Piece> pieces() const

@@ -47,18 +47,6 @@ const QString kQuestion = QStringLiteral("本処理を実行すると、自動�
 const QString kCancel = QStringLiteral("キャンセル");
 const QString kGoOn = QStringLiteral("OK");
 
-// Runs the event loop until the condition holds or the time is up.
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 void pause(int ms)
 {
     const QDeadlineTimer deadline(ms);
@@ -150,20 +138,14 @@ protected:
         return path;
     }
 
-    bool idle() const { return toolbar().ToolItem6->Enabled() && !toolbar().ToolItem5->Enabled(); }
-    bool waitUntilIdle()
-    {
-        return waitFor([this] { return idle(); });
-    }
-
     // Starts a search from the toolbar and answers its dialogs; true when it ended as it should.
     bool search(std::deque<ModalAnswers::Answer> answers)
     {
         ModalAnswers modal(std::move(answers));
-        toolbar().ToolItem6->action()->trigger();
-        const bool ended = waitUntilIdle();
+        click(toolbar().ToolItem6);
+        waitUntilIdle();
         lastSeen = modal.seen();
-        return ended && modal.allAnswered() && modal.unexpected().isEmpty();
+        return !running() && modal.allAnswered() && modal.unexpected().isEmpty();
     }
     bool searchIn(const QString &folder) { return search({choose(folder)}); }
 
@@ -256,11 +238,11 @@ TEST_F(SearchTest, asksForTheFolderFromDocuments_andSaysWhileItWalksThatItMayTak
         start = chooser->directory().absolutePath();
         return choose(root)(chooser);
     }});
-    toolbar().ToolItem6->action()->trigger();
-    ASSERT_TRUE(waitFor([&] {
+    click(toolbar().ToolItem6);
+    ASSERT_TRUE(testsupport::waitUntil([&] {
         if (status().Visible())
             statusWhileWalking = status().Text().toQString();
-        return idle();
+        return !running();
     }));
     EXPECT_EQ(prompt, QStringLiteral("検索を開始するフォルダを指定して下さい。"));
     EXPECT_EQ(start, home.documents());
@@ -275,8 +257,7 @@ TEST_F(SearchTest, aCollectionAfterSearches_startsTheirCountAgain_soTheNextSearc
     ASSERT_TRUE(searchIn(root));
     {
         const ModalAnswers none;
-        toolbar().ToolItem1->action()->trigger();
-        ASSERT_TRUE(waitUntilIdle());
+        collect();
         EXPECT_TRUE(none.seen().isEmpty());
     }
     EXPECT_EQ(window->pCountGet, 1);
@@ -398,7 +379,7 @@ TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
     stopper.start(0);
     ModalAnswers modal({choose(root)});
     toolbar().ToolItem6->action()->trigger();
-    ASSERT_TRUE(waitUntilIdle());
+    waitUntilIdle();
     const int kept = list().ListCount();
     EXPECT_LT(kept, 200);
     EXPECT_EQ(rows().back().name, QStringLiteral("f%1.alp").arg(kept - 1, 3, 10, QChar('0')));
@@ -518,7 +499,7 @@ TEST_F(SearchTest, asAUser_aSearchRowCanBeShownInTheFileManager)
 
     ModalAnswers modal({choose(root)});
     click(toolbar().ToolItem6);
-    ASSERT_TRUE(waitUntilIdle());
+    waitUntilIdle();
     ASSERT_TRUE(modal.allAnswered());
     ASSERT_EQ(list().ListCount(), 1);
 

@@ -10,13 +10,13 @@
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "tests/support/trashlist.h"
+#include "tests/support/wait.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "workers/thread1.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -244,18 +244,7 @@ protected:
         auto thread = std::make_shared<Thread1>();
         thread->pWin1 = window;
         thread->Run();
-        const QDeadlineTimer deadline(60000);
-        while (thread->isRunning() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_FALSE(thread->isRunning());
-    }
-
-    void waitUntilIdle()
-    {
-        const QDeadlineTimer deadline(60000);
-        while (!toolbar().ToolItem1->Enabled() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_TRUE(toolbar().ToolItem1->Enabled()) << "the worker did not end";
+        ASSERT_TRUE(testsupport::waitUntil([&] { return !thread->isRunning(); }, 60000));
     }
 
     QString home;

@@ -4,6 +4,7 @@
 #include "framework/progresswheel.h"
 #include "framework/resources.h"
 #include "framework/statictext.h"
+#include "tests/support/wait.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
@@ -49,6 +50,21 @@ protected:
         ASSERT_NE(button, nullptr);
         ASSERT_TRUE(button->isEnabled());
         button->click();
+    }
+
+    // A worker runs while Stop can be pressed.
+    bool running() const { return toolbar().ToolItem5->Enabled(); }
+    // Runs the event loop until the worker has restored the toolbar.
+    void waitUntilIdle() const
+    {
+        ASSERT_TRUE(waitUntil([this] { return !running(); }, 60000)) << "the worker did not end";
+        QApplication::processEvents();
+    }
+    // Runs an automatic collection from the toolbar to its end.
+    void collect() const
+    {
+        click(toolbar().ToolItem1);
+        waitUntilIdle();
     }
 
     // Adds a ticked group row holding the registry's indexes, expanded (its ticked child rows beneath
