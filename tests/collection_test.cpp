@@ -10,6 +10,7 @@
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/productrow.h"
 #include "tests/support/records.h"
 #include "tests/support/samplehome.h"
 #include "ui/toolbar1.h"
@@ -40,27 +41,6 @@ struct Row
     QString caption;
     bool group = false;
 };
-
-// A catalogue row as the catalogue file gives it: every value text.
-fw::Dictionary productRow(const QString &label, const QList<QPair<QString, QString>> &apps,
-                          const QString &prefName, const QString &plistNam, const QString &apSpName,
-                          const QString &docType1 = {})
-{
-    fw::Dictionary row;
-    row.Value("appLabel", fw::String(label));
-    row.Value("appCount", fw::Str(int64_t{apps.size()}));
-    for (qsizetype i = 0; i < apps.size(); ++i) {
-        row.Value(fw::String("appName") + fw::Str(int64_t{i + 1}), fw::String(apps[i].first));
-        row.Value(fw::String("appType") + fw::Str(int64_t{i + 1}), fw::String(apps[i].second));
-    }
-    row.Value("docCount", fw::String(docType1.isEmpty() ? "0" : "1"));
-    if (!docType1.isEmpty())
-        row.Value("docType1", fw::String(docType1));
-    row.Value("prefName", fw::String(prefName));
-    row.Value("plistNam", fw::String(plistNam));
-    row.Value("apSpName", fw::String(apSpName));
-    return row;
-}
 
 class CollectionTest : public testsupport::MainWindowTest
 {
@@ -408,7 +388,7 @@ QByteArray tessolinRecord(const QByteArray &documents)
 
 TEST_F(CollectionTest, aProtectedLocationNamedAsDocuments_isNeverRegistered)
 {
-    Globals::gItem = {productRow("Tessolin", {}, "Tessolin初期設定", "", "", "Tmx1Wqj1")};
+    Globals::gItem = {productRow("Tessolin", {}, "Tessolin初期設定", "", "", {"Tmx1Wqj1"})};
     folder("Documents/Tessolin");
     for (const QString &target : {inHome("Documents"), home(), QStringLiteral("/"), inHome("Library"),
                                   inHome("Documents/Tessolin")}) {
@@ -431,7 +411,7 @@ protected:
     {
         CollectionTest::SetUp();
         Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "Tessolin初期設定", "Tessolin",
-                                     "Tessolin", "Tmx1Wqj1"),
+                                     "Tessolin", {"Tmx1Wqj1"}),
                           productRow("Ombrisk", {{"Ombrisk", "APPLWqj4"}}, "Ombrisk初期設定", "Ombrisk", "")};
         app("Applications/Tessolin", "Tessolin.app", "APPLWqj1");
         app("Applications/Ombrisk", "Ombrisk.app", "APPLWqj4");

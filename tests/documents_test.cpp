@@ -7,6 +7,7 @@
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/productrow.h"
 #include "tests/support/records.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
@@ -17,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-using fw::String;
 using testsupport::kChooser;
 
 namespace {
@@ -84,15 +84,8 @@ protected:
     // A catalogue row with no application; the preferences folder is a piece when prefName names one.
     static void addProduct(const char *label, const QString &prefName, const char *docType1)
     {
-        fw::Dictionary row;
-        row.Value("appLabel", label);
-        row.Value("appCount", "0");
-        row.Value("prefName", String(prefName));
-        row.Value("plistNam", "");
-        row.Value("apSpName", "");
-        if (docType1 != nullptr)
-            row.Value("docType1", docType1);
-        Globals::gItem.push_back(row);
+        Globals::gItem.push_back(testsupport::productRow(
+            label, {}, prefName, "", "", docType1 != nullptr ? QStringList{docType1} : QStringList{}));
     }
 
     QString prefs(const QString &folder) const { return home.preferences() + "/" + folder; }

@@ -7,6 +7,7 @@
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/productrow.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
@@ -38,6 +39,7 @@ using testsupport::makeAppPackage;
 using testsupport::makeFolder;
 using testsupport::ModalAnswers;
 using testsupport::press;
+using testsupport::productRow;
 using testsupport::writeFile;
 using testsupport::writeSidecar;
 
@@ -65,31 +67,6 @@ void mouseClick(QWidget *widget, QPoint at)
     QApplication::sendEvent(widget, &release);
 }
 
-struct Product
-{
-    QString label;
-    std::vector<std::pair<QString, QString>> applications; // name, type-and-creator code
-    QStringList documentTypes;
-};
-
-fw::Dictionary catalogueRow(const Product &product)
-{
-    fw::Dictionary row;
-    row.Value("appLabel", fw::String(product.label));
-    row.Value("appCount", fw::String(QString::number(product.applications.size())));
-    int number = 0;
-    for (const auto &[name, type] : product.applications) {
-        ++number;
-        row.Value(fw::String(QStringLiteral("appName%1").arg(number)), fw::String(name));
-        row.Value(fw::String(QStringLiteral("appType%1").arg(number)), fw::String(type));
-    }
-    row.Value("docCount", fw::String(QString::number(product.documentTypes.size())));
-    number = 0;
-    for (const QString &type : product.documentTypes)
-        row.Value(fw::String(QStringLiteral("docType%1").arg(++number)), fw::String(type));
-    return row;
-}
-
 struct Row
 {
     QString name;
@@ -110,8 +87,10 @@ protected:
     {
         ASSERT_TRUE(home.isValid());
         savedCatalogue = std::exchange(Globals::gItem, {});
-        Globals::gItem.push_back(catalogueRow({"Alpha", {{"Alpha", "APPLAaaa"}}, {"DocAAaaa", ".alp"}}));
-        Globals::gItem.push_back(catalogueRow({"Beta", {{"Beta", "APPL----"}}, {"DocAAaaa", "APPLAaaa"}}));
+        Globals::gItem.push_back(
+            productRow("Alpha", {{"Alpha", "APPLAaaa"}}, "", "", "", {"DocAAaaa", ".alp"}));
+        Globals::gItem.push_back(
+            productRow("Beta", {{"Beta", "APPL----"}}, "", "", "", {"DocAAaaa", "APPLAaaa"}));
         MainWindowTest::SetUp();
         root = home.path() + QStringLiteral("/Search");
         ASSERT_TRUE(makeFolder(root));
@@ -328,7 +307,7 @@ TEST_F(SearchTest, packagesAndExtensionMatchedFolders_areListedButNotEntered)
 
 TEST_F(SearchTest, extensionTypes_lookAtTheLastDotOnly)
 {
-    Globals::gItem = {catalogueRow({"Dots", {}, {".gz"}}), catalogueRow({"Bare", {}, {"."}})};
+    Globals::gItem = {productRow("Dots", {}, "", "", "", {".gz"}), productRow("Bare", {}, "", "", "", {"."})};
     const QString several = root + "/backup.tar.gz";
     const QString bare = root + "/README";
     const QString trailing = root + "/notes.";
@@ -342,7 +321,7 @@ TEST_F(SearchTest, extensionTypes_lookAtTheLastDotOnly)
 
 TEST_F(SearchTest, anItemThatTwoProductsClaim_carriesTheEarlierLabel)
 {
-    Globals::gItem.insert(Globals::gItem.begin(), catalogueRow({"Gamma", {}, {"Other000", ".alp"}}));
+    Globals::gItem.insert(Globals::gItem.begin(), productRow("Gamma", {}, "", "", "", {"Other000", ".alp"}));
     const QString letter = typedFile(root + "/letter", "DocAAaaa");
     const QString memo = root + "/memo.alp";
     ASSERT_TRUE(writeFile(memo));
@@ -464,17 +443,17 @@ TEST_F(SearchTest, incompleteCatalogueRows_andEmptyCodes_matchNothing)
     fw::Dictionary noLabel;
     noLabel.Value("docCount", "1");
     noLabel.Value("docType1", ".alp");
-    fw::Dictionary missingType = catalogueRow({"Missing", {}, {}});
+    fw::Dictionary missingType = productRow("Missing", {}, "", "", "");
     missingType.Value("docCount", "2");
     missingType.Value("docType2", ".alp");
-    fw::Dictionary noCount = catalogueRow({"NoCount", {}, {}});
+    fw::Dictionary noCount = productRow("NoCount", {}, "", "", "");
     noCount.Value("docType1", ".alp");
     Globals::gItem = {noLabel,
                       missingType,
                       noCount,
-                      catalogueRow({"Empty", {{"Empty", ""}}, {""}}),
-                      catalogueRow({"Zero", {}, {}}),
-                      catalogueRow({"Last", {}, {".alp"}})};
+                      productRow("Empty", {{"Empty", ""}}, "", "", "", {""}),
+                      productRow("Zero", {}, "", "", ""),
+                      productRow("Last", {}, "", "", "", {".alp"})};
     const QString memo = root + "/memo.alp";
     ASSERT_TRUE(writeFile(memo));
     // Neither has a code: an empty catalogue code must not take them.
