@@ -29,14 +29,13 @@ protected:
         for (int i = 0; i < 40; ++i)
             testsupport::makeAppPackage(home.applications() + QStringLiteral("/Other %1").arg(i),
                                         "Other.app");
-        Globals::gItem.clear();
-        app.InitDictionary();
         app.setMenuBar(MenuBar1::instance());
         fw::RuntimeRegisterAppObject(&app);
         app.AddMenuHandler("AppleAbout", [this] { return app._AppleAbout_Action(); });
         app.AddMenuHandler("HelpManual", [this] { return app._HelpManual_Action(); });
         app.AddMenuHandler("HelpReadMe", [this] { return app._HelpReadMe_Action(); });
         MainWindowTest::SetUp();
+        app.InitDictionary();
     }
 
     void TearDown() override
@@ -45,7 +44,6 @@ protected:
         MainWindowTest::TearDown();
         MenuBar1::release();
         fw::RuntimeRegisterAppObject(nullptr);
-        Globals::gItem.clear();
     }
 
     testsupport::MacHome home;

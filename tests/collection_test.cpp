@@ -48,8 +48,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_home.isValid());
-        m_savedCatalogue = Globals::gItem;
-        Globals::gItem.clear();
         MainWindowTest::SetUp();
     }
     void TearDown() override
@@ -60,7 +58,6 @@ protected:
         EXPECT_TRUE(modals.allAnswered());
         EXPECT_EQ(modals.unexpected(), QStringList());
         MainWindowTest::TearDown();
-        Globals::gItem = m_savedCatalogue;
     }
 
     QString home() const { return m_home.path(); }
@@ -147,7 +144,6 @@ protected:
 
 private:
     MacHome m_home;
-    std::vector<fw::Dictionary> m_savedCatalogue;
 };
 
 // --- The sample home ----------------------------------------------------------------------------

@@ -71,14 +71,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        m_catalogue = Globals::gItem;
-        Globals::gItem.clear();
         MainWindowTest::SetUp();
-    }
-    void TearDown() override
-    {
-        MainWindowTest::TearDown();
-        Globals::gItem = m_catalogue;
     }
 
     // A catalogue row with no application; the preferences folder is a piece when prefName names one.
@@ -122,9 +115,6 @@ protected:
     }
 
     testsupport::MacHome home;
-
-private:
-    std::vector<fw::Dictionary> m_catalogue;
 };
 
 TEST_F(DocumentsTest, tessolinRecord_isReadUnderEitherOfItsCodes)

@@ -86,19 +86,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        savedCatalogue = std::exchange(Globals::gItem, {});
-        Globals::gItem.push_back(
-            productRow("Alpha", {{"Alpha", "APPLAaaa"}}, "", "", "", {"DocAAaaa", ".alp"}));
-        Globals::gItem.push_back(
-            productRow("Beta", {{"Beta", "APPL----"}}, "", "", "", {"DocAAaaa", "APPLAaaa"}));
         MainWindowTest::SetUp();
+        Globals::gItem = {productRow("Alpha", {{"Alpha", "APPLAaaa"}}, "", "", "", {"DocAAaaa", ".alp"}),
+                          productRow("Beta", {{"Beta", "APPL----"}}, "", "", "", {"DocAAaaa", "APPLAaaa"})};
         root = home.path() + QStringLiteral("/Search");
         ASSERT_TRUE(makeFolder(root));
-    }
-    void TearDown() override
-    {
-        MainWindowTest::TearDown();
-        Globals::gItem = std::move(savedCatalogue);
     }
 
     // A file of the given type and creator, as the Finder leaves it on a foreign volume.
@@ -154,7 +146,6 @@ protected:
     }
 
     testsupport::MacHome home;
-    std::vector<fw::Dictionary> savedCatalogue;
     QString root;
     QStringList lastSeen;
 };

@@ -225,7 +225,6 @@ protected:
     {
         fw::KillAllThreads();
         MainWindowTest::TearDown();
-        Globals::gItem.clear();
     }
 
     QString at(const QString &relative) const { return home + QLatin1Char('/') + relative; }
@@ -326,7 +325,6 @@ TEST_F(TrashInSampleHome, refusedPieces_stayInPlace_andOneMessageTellsWhichAndWh
 TEST_F(TrashInSampleHome, collectUntickMoveConfirm_movesExactlyTheTickedPieces)
 {
     App app;
-    Globals::gItem.clear();
     app.InitDictionary();
 
     click(toolbar().ToolItem1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/catalogue.h"
 #include "framework/listbox.h"
 #include "framework/progresswheel.h"
 #include "framework/resources.h"
@@ -15,19 +16,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
 
-// Cases on the program's main window: it is opened on the program's resources before each case and
-// closed, with the toolbar's pictures let go, after it. A fixture that adds to this calls SetUp and
-// TearDown from its own at the point where the window is to open or close.
+// Cases on the program's main window: it is opened on the program's resources and an empty catalogue
+// before each case and closed, with the toolbar's pictures let go and the catalogue as it was, after
+// it. A fixture that adds to this calls SetUp and TearDown from its own at the point where the window
+// is to open or close.
 class MainWindowTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        m_savedCatalogue = std::exchange(Globals::gItem, {});
         window = Window1::instance();
         QApplication::processEvents();
     }
@@ -36,6 +40,7 @@ protected:
         Window1::release();
         ReleaseToolbarPictures();
         fw::SetResourcesFolder(QString());
+        Globals::gItem = std::move(m_savedCatalogue);
     }
 
     fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
@@ -85,6 +90,9 @@ protected:
     }
 
     Window1 *window = nullptr;
+
+private:
+    std::vector<fw::Dictionary> m_savedCatalogue;
 };
 
 } // namespace testsupport
