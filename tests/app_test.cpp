@@ -1,22 +1,18 @@
 #include "app/app.h"
 #include "app/menubar1.h"
 #include "catalogue/catalogue.h"
-#include "framework/resources.h"
 #include "framework/thread.h"
-#include "framework/toolbar.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/launches.h"
 #include "tests/support/machome.h"
+#include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "ui/aboutpanel.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMouseEvent>
-#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -24,68 +20,50 @@ namespace {
 
 // The program as main() puts it together, on a home of its own holding enough applications that a
 // collection takes many steps.
-class RunningApp : public ::testing::Test
+class RunningApp : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
         for (int i = 0; i < 40; ++i)
-            testsupport::makeAppPackage(home.applications() + QStringLiteral("/Other %1").arg(i), "Other.app");
-        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-        Globals::gItem.clear();
-        app.InitDictionary();
+            testsupport::makeAppPackage(home.applications() + QStringLiteral("/Other %1").arg(i),
+                                        "Other.app");
         app.setMenuBar(MenuBar1::instance());
         fw::RuntimeRegisterAppObject(&app);
         app.AddMenuHandler("AppleAbout", [this] { return app._AppleAbout_Action(); });
         app.AddMenuHandler("HelpManual", [this] { return app._HelpManual_Action(); });
         app.AddMenuHandler("HelpReadMe", [this] { return app._HelpReadMe_Action(); });
-        window = Window1::instance();
+        MainWindowTest::SetUp();
+        app.InitDictionary();
     }
 
     void TearDown() override
     {
         fw::KillAllThreads();
-        Window1::release();
-        ReleaseToolbarPictures();
+        MainWindowTest::TearDown();
         MenuBar1::release();
         fw::RuntimeRegisterAppObject(nullptr);
-        fw::SetResourcesFolder(QString());
-        Globals::gItem.clear();
     }
-
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
-
-    void click(fw::ToolButton *item) const
-    {
-        auto *button = qobject_cast<QAbstractButton *>(toolbar().toolBar()->widgetForAction(item->action()));
-        ASSERT_NE(button, nullptr);
-        button->click();
-    }
-
-    bool collectionRunning() const { return !toolbar().ToolItem1->Enabled(); }
 
     testsupport::MacHome home;
     App app;
-    Window1 *window = nullptr;
 };
 
 TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
 {
     click(toolbar().ToolItem1);
-    ASSERT_TRUE(collectionRunning());
+    ASSERT_TRUE(running());
 
     bool finishedWhileShown = false;
     const testsupport::ModalAnswers answers({[&](QWidget *modal) {
         if (dynamic_cast<AboutPanel *>(modal) == nullptr)
             return false;
-        const QDeadlineTimer deadline(20000);
-        while (collectionRunning() && !deadline.hasExpired())
-            QApplication::processEvents();
-        finishedWhileShown = !collectionRunning();
+        waitUntilIdle();
+        finishedWhileShown = !running();
         const QPoint corner(5, 5);
-        QMouseEvent press(QEvent::MouseButtonPress, corner, modal->mapToGlobal(QPointF(corner)), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, corner, modal->mapToGlobal(QPointF(corner)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(modal, &press);
         return true;
     }});
@@ -94,16 +72,17 @@ TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
     EXPECT_TRUE(answers.allAnswered());
     EXPECT_EQ(answers.unexpected(), QStringList());
     EXPECT_TRUE(finishedWhileShown);
-    EXPECT_FALSE(collectionRunning());
+    EXPECT_FALSE(running());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
 {
     const testsupport::Launches launches;
-    fw::Application::setExecutableFile(fw::FolderItem::fromPath(QStringLiteral(VELLORAN_SOURCE_DIR "/bin/program")));
+    fw::Application::setExecutableFile(
+        fw::FolderItem::fromPath(QStringLiteral(VELLORAN_SOURCE_DIR "/bin/program")));
     click(toolbar().ToolItem1);
-    ASSERT_TRUE(collectionRunning());
+    ASSERT_TRUE(running());
 
     HelpManual().action()->trigger();
     HelpReadMe().action()->trigger();
@@ -111,11 +90,8 @@ TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
 
     EXPECT_EQ(launches.opened, QStringList({QStringLiteral(VELLORAN_SOURCE_DIR "/Resources/manual.rtf"),
                                             QStringLiteral(VELLORAN_SOURCE_DIR "/Resources/readme.rtf")}));
-    EXPECT_TRUE(collectionRunning());
-    const QDeadlineTimer deadline(20000);
-    while (collectionRunning() && !deadline.hasExpired())
-        QApplication::processEvents();
-    EXPECT_FALSE(collectionRunning());
+    EXPECT_TRUE(running());
+    waitUntilIdle();
 }
 
 } // namespace

@@ -10,18 +10,16 @@
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/productrow.h"
 #include "tests/support/records.h"
 #include "tests/support/samplehome.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QToolBar>
-#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -44,81 +42,29 @@ struct Row
     bool group = false;
 };
 
-// A catalogue row as the catalogue file gives it: every value text.
-fw::Dictionary productRow(const QString &label, const QList<QPair<QString, QString>> &apps,
-                          const QString &prefName, const QString &plistNam, const QString &apSpName,
-                          const QString &docType1 = {})
-{
-    fw::Dictionary row;
-    row.Value("appLabel", fw::String(label));
-    row.Value("appCount", fw::Str(int64_t{apps.size()}));
-    for (qsizetype i = 0; i < apps.size(); ++i) {
-        row.Value(fw::String("appName") + fw::Str(int64_t{i + 1}), fw::String(apps[i].first));
-        row.Value(fw::String("appType") + fw::Str(int64_t{i + 1}), fw::String(apps[i].second));
-    }
-    row.Value("docCount", fw::String(docType1.isEmpty() ? "0" : "1"));
-    if (!docType1.isEmpty())
-        row.Value("docType1", fw::String(docType1));
-    row.Value("prefName", fw::String(prefName));
-    row.Value("plistNam", fw::String(plistNam));
-    row.Value("apSpName", fw::String(apSpName));
-    return row;
-}
-
 class CollectionTest : public testsupport::MainWindowTest
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_home.isValid());
-        m_savedCatalogue = Globals::gItem;
-        Globals::gItem.clear();
         MainWindowTest::SetUp();
     }
     void TearDown() override
     {
         // A run that a failed assertion left behind ends at its next stop point.
         window->pStopThread2 = true;
-        waitIdle();
+        waitUntilIdle();
         EXPECT_TRUE(modals.allAnswered());
         EXPECT_EQ(modals.unexpected(), QStringList());
         MainWindowTest::TearDown();
-        Globals::gItem = m_savedCatalogue;
     }
 
     QString home() const { return m_home.path(); }
     QString inHome(const QString &relative) const { return m_home.path() + QLatin1Char('/') + relative; }
 
-    // The tool item's button as the user clicks it.
-    static void click(fw::ToolButton *item)
-    {
-        auto *button = qobject_cast<QToolButton *>(item->action()->associatedObjects().isEmpty()
-                                                       ? nullptr
-                                                       : item->action()->associatedObjects().last());
-        ASSERT_NE(button, nullptr);
-        button->click();
-    }
-
-    bool running() const { return toolbar().ToolItem5->Enabled(); }
-
-    // Pumps the event loop until the worker has restored the toolbar.
-    void waitIdle(int timeoutMs = 20000)
-    {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (running() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QApplication::processEvents();
-    }
-
     // One turn of the worker: up to its next yield.
     static void step() { QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); }
-
-    void collect()
-    {
-        click(toolbar().ToolItem1);
-        waitIdle();
-        ASSERT_FALSE(running());
-    }
 
     std::vector<Row> rows() const
     {
@@ -198,7 +144,6 @@ protected:
 
 private:
     MacHome m_home;
-    std::vector<fw::Dictionary> m_savedCatalogue;
 };
 
 // --- The sample home ----------------------------------------------------------------------------
@@ -233,7 +178,7 @@ TEST_F(SampleHomeCollectionTest, theToolbarsCollect_listsEveryProductsPiecesTick
     EXPECT_EQ(status().Text().toQString(), QStringLiteral("取得中..."));
     EXPECT_TRUE(wheel().Visible());
 
-    waitIdle();
+    waitUntilIdle();
     EXPECT_EQ(goneMessage, QStringLiteral("「%1」が見つかりません。再指定して下さい。")
                                .arg(QString::fromLatin1(colonPathOf(inHome(kSampleGoneDocuments), false))));
 
@@ -556,7 +501,7 @@ QByteArray tessolinRecord(const QByteArray &documents)
 
 TEST_F(CollectionTest, aProtectedLocationNamedAsDocuments_isNeverRegistered)
 {
-    Globals::gItem = {productRow("Tessolin", {}, "Tessolin初期設定", "", "", "Tmx1Wqj1")};
+    Globals::gItem = {productRow("Tessolin", {}, "Tessolin初期設定", "", "", {"Tmx1Wqj1"})};
     folder("Documents/Tessolin");
     for (const QString &target : {inHome("Documents"), home(), QStringLiteral("/"), inHome("Library"),
                                   inHome("Documents/Tessolin")}) {
@@ -579,7 +524,7 @@ protected:
     {
         CollectionTest::SetUp();
         Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "Tessolin初期設定", "Tessolin",
-                                     "Tessolin", "Tmx1Wqj1"),
+                                     "Tessolin", {"Tmx1Wqj1"}),
                           productRow("Ombrisk", {{"Ombrisk", "APPLWqj4"}}, "Ombrisk初期設定", "Ombrisk", "")};
         app("Applications/Tessolin", "Tessolin.app", "APPLWqj1");
         app("Applications/Ombrisk", "Ombrisk.app", "APPLWqj4");
@@ -622,7 +567,7 @@ TEST_F(StoppedCollectionTest, aStopAtAnyMoment_endsAtTheNextStopPoint_withTheWin
         for (int i = 0; i < moment && running(); ++i)
             step();
         click(toolbar().ToolItem5);
-        waitIdle();
+        waitUntilIdle();
         ASSERT_FALSE(running());
         const QStringList now = registered();
         ASSERT_EQ(now, full.mid(0, now.size())) << moment;
@@ -656,7 +601,7 @@ TEST_F(StoppedCollectionTest, afterAStop_theUserExpandsAGroupRowIntoItsPieces)
     while (running() && window->pFI.size() < 6)
         step();
     click(toolbar().ToolItem5);
-    waitIdle();
+    waitUntilIdle();
     ASSERT_EQ(status().Text().toQString(), kStopped);
     ASSERT_EQ(list().ListCount(), 1);
     list().setListIndex(0);
@@ -678,7 +623,7 @@ TEST_F(StoppedCollectionTest, whileItRuns_theUsersExpandingCannotDisturbTheFinal
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QApplication::sendEvent(list().view(), &right);
     EXPECT_FALSE(list().Expanded(0));
-    waitIdle();
+    waitUntilIdle();
 
     EXPECT_EQ(outline(), QStringList({"Tessolin", "  Tessolin AD", "  Tessolin初期設定 P",
                                       "  Tessolin.plist PL", "  Tessolin AS", "  Tessolin DD", "Ombrisk",

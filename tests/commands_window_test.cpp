@@ -11,7 +11,6 @@
 #include "ui/window1.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
@@ -53,27 +52,16 @@ protected:
         return asked;
     }
 
-    void waitUntilIdle()
-    {
-        const QDeadlineTimer deadline(20000);
-        while (toolbar().ToolItem5->Enabled() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_FALSE(toolbar().ToolItem5->Enabled()) << "the worker did not end";
-    }
-
     // One expanded product with two pieces on disk.
     void collectedList()
     {
+        std::vector<int32_t> pieces;
         for (const char *name : {"一", "二"}) {
             const QString path = home.preferences() + QStringLiteral("/製品 ") + QString::fromUtf8(name);
             ASSERT_TRUE(testsupport::makeFolder(path));
-            window->AddFIlist(fw::FolderItem::fromPath(path), "P");
+            pieces.push_back(window->AddFIlist(fw::FolderItem::fromPath(path), "P"));
         }
-        list().AddFolder("製品");
-        list().setCellType(0, 0, fw::Listbox::TypeCheckBox);
-        list().setCellCheck(0, 0, true);
-        list().setCell(0, 5, "0:1:");
-        list().setExpanded(0, true);
+        group("製品", pieces);
         window->pCountGet = 1;
         toolbar().ToolItem4->setEnabled(true);
     }

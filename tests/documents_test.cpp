@@ -7,18 +7,17 @@
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/productrow.h"
 #include "tests/support/records.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-using fw::String;
 using testsupport::kChooser;
 
 namespace {
@@ -72,28 +71,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        m_catalogue = Globals::gItem;
-        Globals::gItem.clear();
         MainWindowTest::SetUp();
-    }
-    void TearDown() override
-    {
-        MainWindowTest::TearDown();
-        Globals::gItem = m_catalogue;
     }
 
     // A catalogue row with no application; the preferences folder is a piece when prefName names one.
     static void addProduct(const char *label, const QString &prefName, const char *docType1)
     {
-        fw::Dictionary row;
-        row.Value("appLabel", label);
-        row.Value("appCount", "0");
-        row.Value("prefName", String(prefName));
-        row.Value("plistNam", "");
-        row.Value("apSpName", "");
-        if (docType1 != nullptr)
-            row.Value("docType1", docType1);
-        Globals::gItem.push_back(row);
+        Globals::gItem.push_back(testsupport::productRow(
+            label, {}, prefName, "", "", docType1 != nullptr ? QStringList{docType1} : QStringList{}));
     }
 
     QString prefs(const QString &folder) const { return home.preferences() + "/" + folder; }
@@ -106,17 +91,6 @@ protected:
         const QString path = home.path() + "/" + relative;
         EXPECT_TRUE(testsupport::makeFolder(path));
         return path;
-    }
-
-    // Runs an automatic collection to its end, answering its dialogs.
-    void collect()
-    {
-        Toolbar1 &toolbar = window->control<Toolbar1>("Toolbar11");
-        toolbar.ToolItem1->action()->trigger();
-        const QDeadlineTimer deadline(20000);
-        while (!toolbar.ToolItem1->Enabled() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-        ASSERT_TRUE(toolbar.ToolItem1->Enabled()) << "the collection did not end";
     }
 
     std::vector<Piece> pieces() const
@@ -141,9 +115,6 @@ protected:
     }
 
     testsupport::MacHome home;
-
-private:
-    std::vector<fw::Dictionary> m_catalogue;
 };
 
 TEST_F(DocumentsTest, tessolinRecord_isReadUnderEitherOfItsCodes)

@@ -1,8 +1,8 @@
 #include "framework/exceptions.h"
 #include "framework/listbox.h"
+#include "tests/support/wait.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -209,9 +209,7 @@ TEST_F(ListboxTest, rowsAddedInBatches_reachTheViewInListOrder_withTheirTextsAnd
 
     // Without being asked, the next batch comes with the event loop.
     list.AddRow("later");
-    const QDeadlineTimer deadline(5000);
-    while (model->rowCount() < list.ListCount() && !deadline.hasExpired())
-        QApplication::processEvents();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return model->rowCount() >= list.ListCount(); }, 5000));
     EXPECT_EQ(model->index(8, 0).data().toString(), "later");
 }
 

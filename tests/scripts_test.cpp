@@ -2,12 +2,12 @@
 #include "framework/scripts.h"
 #include "framework/thread.h"
 #include "tests/support/trashlist.h"
+#include "tests/support/wait.h"
 #include "workers/finderscripts.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -124,10 +124,7 @@ TEST_F(BridgeTest, eachParameter_yieldsToTheOtherThreads)
     });
     other->Run();
     bridge->Run();
-    QElapsedTimer clock;
-    clock.start();
-    while ((other->isRunning() || bridge->isRunning()) && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !other->isRunning() && !bridge->isRunning(); }));
     EXPECT_GE(stepsAtRun, 3);
 }
 

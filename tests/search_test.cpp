@@ -7,6 +7,7 @@
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/productrow.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
@@ -38,6 +39,7 @@ using testsupport::makeAppPackage;
 using testsupport::makeFolder;
 using testsupport::ModalAnswers;
 using testsupport::press;
+using testsupport::productRow;
 using testsupport::writeFile;
 using testsupport::writeSidecar;
 
@@ -47,18 +49,6 @@ const QString kQuestion = QStringLiteral("本処理を実行すると、自動�
 const QString kCancel = QStringLiteral("キャンセル");
 const QString kGoOn = QStringLiteral("OK");
 
-// Runs the event loop until the condition holds or the time is up.
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 void pause(int ms)
 {
     const QDeadlineTimer deadline(ms);
@@ -67,41 +57,14 @@ void pause(int ms)
 }
 
 // A left click as the mouse makes it: press and release at the point.
-void click(QWidget *widget, QPoint at = {})
+void mouseClick(QWidget *widget, QPoint at)
 {
-    if (at.isNull())
-        at = widget->rect().center();
     const QPointF local(at);
     const QPointF global(widget->mapToGlobal(at));
     QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(widget, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, {}, {});
     QApplication::sendEvent(widget, &release);
-}
-
-struct Product
-{
-    QString label;
-    std::vector<std::pair<QString, QString>> applications; // name, type-and-creator code
-    QStringList documentTypes;
-};
-
-fw::Dictionary catalogueRow(const Product &product)
-{
-    fw::Dictionary row;
-    row.Value("appLabel", fw::String(product.label));
-    row.Value("appCount", fw::String(QString::number(product.applications.size())));
-    int number = 0;
-    for (const auto &[name, type] : product.applications) {
-        ++number;
-        row.Value(fw::String(QStringLiteral("appName%1").arg(number)), fw::String(name));
-        row.Value(fw::String(QStringLiteral("appType%1").arg(number)), fw::String(type));
-    }
-    row.Value("docCount", fw::String(QString::number(product.documentTypes.size())));
-    number = 0;
-    for (const QString &type : product.documentTypes)
-        row.Value(fw::String(QStringLiteral("docType%1").arg(++number)), fw::String(type));
-    return row;
 }
 
 struct Row
@@ -123,17 +86,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        savedCatalogue = std::exchange(Globals::gItem, {});
-        Globals::gItem.push_back(catalogueRow({"Alpha", {{"Alpha", "APPLAaaa"}}, {"DocAAaaa", ".alp"}}));
-        Globals::gItem.push_back(catalogueRow({"Beta", {{"Beta", "APPL----"}}, {"DocAAaaa", "APPLAaaa"}}));
         MainWindowTest::SetUp();
+        Globals::gItem = {productRow("Alpha", {{"Alpha", "APPLAaaa"}}, "", "", "", {"DocAAaaa", ".alp"}),
+                          productRow("Beta", {{"Beta", "APPL----"}}, "", "", "", {"DocAAaaa", "APPLAaaa"})};
         root = home.path() + QStringLiteral("/Search");
         ASSERT_TRUE(makeFolder(root));
-    }
-    void TearDown() override
-    {
-        MainWindowTest::TearDown();
-        Globals::gItem = std::move(savedCatalogue);
     }
 
     // A file of the given type and creator, as the Finder leaves it on a foreign volume.
@@ -152,20 +109,14 @@ protected:
         return path;
     }
 
-    bool idle() const { return toolbar().ToolItem6->Enabled() && !toolbar().ToolItem5->Enabled(); }
-    bool waitUntilIdle()
-    {
-        return waitFor([this] { return idle(); });
-    }
-
     // Starts a search from the toolbar and answers its dialogs; true when it ended as it should.
     bool search(std::deque<ModalAnswers::Answer> answers)
     {
         ModalAnswers modal(std::move(answers));
-        toolbar().ToolItem6->action()->trigger();
-        const bool ended = waitUntilIdle();
+        click(toolbar().ToolItem6);
+        waitUntilIdle();
         lastSeen = modal.seen();
-        return ended && modal.allAnswered() && modal.unexpected().isEmpty();
+        return !running() && modal.allAnswered() && modal.unexpected().isEmpty();
     }
     bool searchIn(const QString &folder) { return search({choose(folder)}); }
 
@@ -195,7 +146,6 @@ protected:
     }
 
     testsupport::MacHome home;
-    std::vector<fw::Dictionary> savedCatalogue;
     QString root;
     QStringList lastSeen;
 };
@@ -258,11 +208,11 @@ TEST_F(SearchTest, asksForTheFolderFromDocuments_andSaysWhileItWalksThatItMayTak
         start = chooser->directory().absolutePath();
         return choose(root)(chooser);
     }});
-    toolbar().ToolItem6->action()->trigger();
-    ASSERT_TRUE(waitFor([&] {
+    click(toolbar().ToolItem6);
+    ASSERT_TRUE(testsupport::waitUntil([&] {
         if (status().Visible())
             statusWhileWalking = status().Text().toQString();
-        return idle();
+        return !running();
     }));
     EXPECT_EQ(prompt, QStringLiteral("検索を開始するフォルダを指定して下さい。"));
     EXPECT_EQ(start, home.documents());
@@ -277,8 +227,7 @@ TEST_F(SearchTest, aCollectionAfterSearches_startsTheirCountAgain_soTheNextSearc
     ASSERT_TRUE(searchIn(root));
     {
         const ModalAnswers none;
-        toolbar().ToolItem1->action()->trigger();
-        ASSERT_TRUE(waitUntilIdle());
+        collect();
         EXPECT_TRUE(none.seen().isEmpty());
     }
     EXPECT_EQ(window->pCountGet, 1);
@@ -349,7 +298,7 @@ TEST_F(SearchTest, packagesAndExtensionMatchedFolders_areListedButNotEntered)
 
 TEST_F(SearchTest, extensionTypes_lookAtTheLastDotOnly)
 {
-    Globals::gItem = {catalogueRow({"Dots", {}, {".gz"}}), catalogueRow({"Bare", {}, {"."}})};
+    Globals::gItem = {productRow("Dots", {}, "", "", "", {".gz"}), productRow("Bare", {}, "", "", "", {"."})};
     const QString several = root + "/backup.tar.gz";
     const QString bare = root + "/README";
     const QString trailing = root + "/notes.";
@@ -363,7 +312,7 @@ TEST_F(SearchTest, extensionTypes_lookAtTheLastDotOnly)
 
 TEST_F(SearchTest, anItemThatTwoProductsClaim_carriesTheEarlierLabel)
 {
-    Globals::gItem.insert(Globals::gItem.begin(), catalogueRow({"Gamma", {}, {"Other000", ".alp"}}));
+    Globals::gItem.insert(Globals::gItem.begin(), productRow("Gamma", {}, "", "", "", {"Other000", ".alp"}));
     const QString letter = typedFile(root + "/letter", "DocAAaaa");
     const QString memo = root + "/memo.alp";
     ASSERT_TRUE(writeFile(memo));
@@ -400,7 +349,7 @@ TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
     stopper.start(0);
     ModalAnswers modal({choose(root)});
     toolbar().ToolItem6->action()->trigger();
-    ASSERT_TRUE(waitUntilIdle());
+    waitUntilIdle();
     const int kept = list().ListCount();
     EXPECT_LT(kept, 200);
     EXPECT_EQ(rows().back().name, QStringLiteral("f%1.alp").arg(kept - 1, 3, 10, QChar('0')));
@@ -485,17 +434,17 @@ TEST_F(SearchTest, incompleteCatalogueRows_andEmptyCodes_matchNothing)
     fw::Dictionary noLabel;
     noLabel.Value("docCount", "1");
     noLabel.Value("docType1", ".alp");
-    fw::Dictionary missingType = catalogueRow({"Missing", {}, {}});
+    fw::Dictionary missingType = productRow("Missing", {}, "", "", "");
     missingType.Value("docCount", "2");
     missingType.Value("docType2", ".alp");
-    fw::Dictionary noCount = catalogueRow({"NoCount", {}, {}});
+    fw::Dictionary noCount = productRow("NoCount", {}, "", "", "");
     noCount.Value("docType1", ".alp");
     Globals::gItem = {noLabel,
                       missingType,
                       noCount,
-                      catalogueRow({"Empty", {{"Empty", ""}}, {""}}),
-                      catalogueRow({"Zero", {}, {}}),
-                      catalogueRow({"Last", {}, {".alp"}})};
+                      productRow("Empty", {{"Empty", ""}}, "", "", "", {""}),
+                      productRow("Zero", {}, "", "", ""),
+                      productRow("Last", {}, "", "", "", {".alp"})};
     const QString memo = root + "/memo.alp";
     ASSERT_TRUE(writeFile(memo));
     // Neither has a code: an empty catalogue code must not take them.
@@ -513,26 +462,23 @@ TEST_F(SearchTest, asAUser_aSearchRowCanBeShownInTheFileManager)
     fw::SetScriptRunHook([&](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
         runs.emplace_back(id, parameters);
     });
-    QToolBar *bar = toolbar().toolBar();
-    QWidget *searchButton = bar->widgetForAction(toolbar().ToolItem6->action());
-    QWidget *revealButton = bar->widgetForAction(toolbar().ToolItem8->action());
-    ASSERT_NE(searchButton, nullptr);
+    QWidget *revealButton = toolbar().toolBar()->widgetForAction(toolbar().ToolItem8->action());
     ASSERT_NE(revealButton, nullptr);
     EXPECT_EQ(toolbar().ToolItem6->action()->text(), "指定場所を探す…");
     EXPECT_FALSE(revealButton->isEnabled());
 
     ModalAnswers modal({choose(root)});
-    click(searchButton);
-    ASSERT_TRUE(waitUntilIdle());
+    click(toolbar().ToolItem6);
+    waitUntilIdle();
     ASSERT_TRUE(modal.allAnswered());
     ASSERT_EQ(list().ListCount(), 1);
 
     QTreeView *view = list().view();
     const QRect cell = view->visualRect(view->model()->index(0, 0));
-    click(view->viewport(), cell.center());
+    mouseClick(view->viewport(), cell.center());
     EXPECT_EQ(list().ListIndex(), 0);
     EXPECT_TRUE(revealButton->isEnabled());
-    click(revealButton);
+    click(toolbar().ToolItem8);
     fw::SetScriptRunHook({});
 
     ASSERT_EQ(runs.size(), 1u);

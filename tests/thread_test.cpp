@@ -1,6 +1,7 @@
 #include "framework/application.h"
 #include "framework/thread.h"
 #include "tests/support/modal.h"
+#include "tests/support/wait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,6 +18,8 @@
 #include <thread>
 
 namespace {
+
+using testsupport::waitUntil;
 
 class TestThread : public fw::Thread
 {
@@ -35,18 +38,6 @@ std::shared_ptr<TestThread> startThread(std::function<void(TestThread &)> body)
     auto thread = std::make_shared<TestThread>(std::move(body));
     thread->Run();
     return thread;
-}
-
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 // Sets a flag when destroyed, to see a thread's stack unwind.

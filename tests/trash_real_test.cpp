@@ -10,20 +10,18 @@
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "tests/support/trashlist.h"
+#include "tests/support/wait.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "workers/thread1.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QToolBar>
-#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -227,7 +225,6 @@ protected:
     {
         fw::KillAllThreads();
         MainWindowTest::TearDown();
-        Globals::gItem.clear();
     }
 
     QString at(const QString &relative) const { return home + QLatin1Char('/') + relative; }
@@ -246,26 +243,7 @@ protected:
         auto thread = std::make_shared<Thread1>();
         thread->pWin1 = window;
         thread->Run();
-        const QDeadlineTimer deadline(60000);
-        while (thread->isRunning() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_FALSE(thread->isRunning());
-    }
-
-    // Clicks the tool item's button in the toolbar, as the user does.
-    void click(fw::ToolButton *item)
-    {
-        auto *button = qobject_cast<QToolButton *>(toolbar().toolBar()->widgetForAction(item->action()));
-        ASSERT_NE(button, nullptr);
-        ASSERT_TRUE(button->isEnabled());
-        button->click();
-    }
-    void waitUntilIdle()
-    {
-        const QDeadlineTimer deadline(60000);
-        while (!toolbar().ToolItem1->Enabled() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_TRUE(toolbar().ToolItem1->Enabled()) << "the worker did not end";
+        ASSERT_TRUE(testsupport::waitUntil([&] { return !thread->isRunning(); }, 60000));
     }
 
     QString home;
@@ -347,7 +325,6 @@ TEST_F(TrashInSampleHome, refusedPieces_stayInPlace_andOneMessageTellsWhichAndWh
 TEST_F(TrashInSampleHome, collectUntickMoveConfirm_movesExactlyTheTickedPieces)
 {
     App app;
-    Globals::gItem.clear();
     app.InitDictionary();
 
     click(toolbar().ToolItem1);

@@ -9,6 +9,7 @@
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/wait.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/globals.h"
@@ -16,7 +17,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -84,11 +84,9 @@ protected:
         thread->pWin1 = window;
         thread->Run();
         const testsupport::ModalAnswers answers;
-        const QDeadlineTimer deadline(20000);
-        while (thread->isRunning() && !deadline.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        const bool ended = testsupport::waitUntil([&] { return !thread->isRunning(); });
         messages += answers.seen();
-        ASSERT_FALSE(thread->isRunning()) << "the trash thread did not end";
+        ASSERT_TRUE(ended) << "the trash thread did not end";
         QApplication::processEvents();
     }
 
