@@ -5,11 +5,15 @@
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
+#include <QCoreApplication>
+
 #include <memory>
 
 int main(int argc, char **argv)
 {
     fw::RuntimeInit(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("VelloranUninstaller"));
+    fw::SetUnhandledExceptionMessage("Velloran", "予期しないエラーが発生しました。");
     auto app = std::make_unique<App>();
 
     fw::RunMain([&app] {

@@ -16,6 +16,8 @@ namespace {
 std::unique_ptr<QApplication> g_qtApp;
 Application *g_app = nullptr;
 std::function<void()> g_unhandledHook;
+QString g_unhandledTitle;
+QString g_unhandledLead;
 int g_exitStatus = 0;
 FolderItem g_executableFile;
 
@@ -75,7 +77,6 @@ void RunMain(const std::function<void()> &steps)
 void RuntimeInit(int &argc, char **argv)
 {
     g_qtApp = std::make_unique<QApplication>(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("VelloranUninstaller"));
 }
 
 void RuntimeRegisterAppObject(Application *app)
@@ -109,8 +110,8 @@ int RuntimeExit()
 
 void RuntimeUnhandledException(std::exception_ptr exception)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Velloran"),
-                    QStringLiteral("予期しないエラーが発生しました。\n") + describe(exception));
+    const QString lead = g_unhandledLead.isEmpty() ? QString() : g_unhandledLead + u'\n';
+    QMessageBox box(QMessageBox::Critical, g_unhandledTitle, lead + describe(exception));
     box.exec();
     if (g_unhandledHook)
         g_unhandledHook();
@@ -119,6 +120,12 @@ void RuntimeUnhandledException(std::exception_ptr exception)
 void SetUnhandledExceptionHook(std::function<void()> hook)
 {
     g_unhandledHook = std::move(hook);
+}
+
+void SetUnhandledExceptionMessage(const String &title, const String &lead)
+{
+    g_unhandledTitle = title.toQString();
+    g_unhandledLead = lead.toQString();
 }
 
 void MsgBox(const String &text)

@@ -64,6 +64,8 @@ int RuntimeExit();
 // thread, the hook set below restores the window to its idle state.
 void RuntimeUnhandledException(std::exception_ptr exception);
 void SetUnhandledExceptionHook(std::function<void()> hook);
+// The title of that message and the line that opens it, above the exception's own description.
+void SetUnhandledExceptionMessage(const String &title, const String &lead);
 
 // A modal message with one button.
 void MsgBox(const String &text);

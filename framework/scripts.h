@@ -25,11 +25,23 @@ void AddStringScriptParam(int32_t handle, const String &text);
 // Runs the script with the parameters in the order added and ends the run.
 void CompleteParamScriptExecute(int32_t handle);
 
-// A move that did not happen: the item's path and a short reason for the user.
+// Why a move did not happen; the system words it for the user.
+enum class MoveFailure {
+    TrashRefused,      // the Trash did not take the item
+    TrashNotRecorded,  // the Trash could not record where it came from, so it was moved back
+    TrashStranded,     // neither recorded by the Trash nor moved back
+    BadPath,           // not an absolute path without ".", ".." or empty names
+    NotFound,          // nothing at the path
+    ChangedSinceFound, // not the item that was found there
+    KindChanged,       // a file where a folder was expected, or the other way round
+    Protected          // a location that is never moved
+};
+
+// A move that did not happen: the item's path and why.
 struct ScriptFailure
 {
     String path;
-    String reason;
+    MoveFailure reason;
 };
 
 // Hands over the failures recorded since the last call, oldest first, and forgets them.

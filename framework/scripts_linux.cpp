@@ -63,9 +63,9 @@ QByteArray parameterPath(const ScriptParameter &parameter)
     return nativeBytes(std::get<String>(parameter));
 }
 
-void recordFailure(const String &path, const char *reason)
+void recordFailure(const String &path, MoveFailure reason)
 {
-    g_failures.push_back({path, String(reason)});
+    g_failures.push_back({path, reason});
 }
 
 String parameterString(const ScriptParameter &parameter)
@@ -105,13 +105,13 @@ bool moveToTrash(const String &shown, const QByteArray &path)
     case TrashOutcome::Moved:
         return true;
     case TrashOutcome::Refused:
-        recordFailure(shown, "ゴミ箱に移動できませんでした");
+        recordFailure(shown, MoveFailure::TrashRefused);
         break;
     case TrashOutcome::PutBack:
-        recordFailure(shown, "ゴミ箱に記録できませんでした");
+        recordFailure(shown, MoveFailure::TrashNotRecorded);
         break;
     case TrashOutcome::Stranded:
-        recordFailure(shown, "ゴミ箱に記録できず、元に戻せませんでした");
+        recordFailure(shown, MoveFailure::TrashStranded);
         break;
     }
     return false;
@@ -125,12 +125,12 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
     const String shown = parameterString(parameters.front());
     const QByteArray path = nativeBytes(shown);
     if (!isCleanAbsolutePath(path)) {
-        recordFailure(shown, "パスが正しくありません");
+        recordFailure(shown, MoveFailure::BadPath);
         return;
     }
     struct stat status = {};
     if (lstat(path.constData(), &status) != 0) {
-        recordFailure(shown, "見つかりません");
+        recordFailure(shown, MoveFailure::NotFound);
         return;
     }
     if (parameters.size() > 1) {
@@ -138,19 +138,19 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
         // since the item was found leads elsewhere.
         const std::optional<ItemIdentity> found = ItemIdentity::fromText(parameterString(parameters[1]));
         if (!found || IdentityOf(path) != found) {
-            recordFailure(shown, "見つけた後に変更されています");
+            recordFailure(shown, MoveFailure::ChangedSinceFound);
             return;
         }
     } else {
         // lstat: a link is never a folder here, so a link goes as itself, never its target.
         const bool isFolder = S_ISDIR(status.st_mode);
         if (folderScript ? !isFolder : isFolder && !isApplicationFolder(path)) {
-            recordFailure(shown, "種類が変わっています");
+            recordFailure(shown, MoveFailure::KindChanged);
             return;
         }
     }
     if (SpecialFolder::IsProtected(FolderItem::fromNativePath(path))) {
-        recordFailure(shown, "保護された場所です");
+        recordFailure(shown, MoveFailure::Protected);
         return;
     }
     if (!moveToTrash(shown, path))

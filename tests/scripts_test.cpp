@@ -220,7 +220,7 @@ TEST_F(TrashInOwnHome, filesFoldersApplicationsAndLinks_goToTheTrash_restorableB
 
     const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
     for (const auto &failure : failures)
-        ADD_FAILURE() << failure.path.toStdString() << ": " << failure.reason.toStdString();
+        ADD_FAILURE() << failure.path.toStdString() << ": " << static_cast<int>(failure.reason);
     for (const QString &path : {document, sidecar, folder, application, link})
         EXPECT_FALSE(present(path)) << path.toStdString();
     EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/残す"))) << "a link goes, never its target";
@@ -251,21 +251,21 @@ TEST_F(TrashInOwnHome, itemsThatFailTheirCheck_stayInPlace_andAreReported)
     deleteFile(pathArgs(QStringLiteral("ファイル")));
     deleteFile(pathArgs(dotted));
 
-    const std::vector<std::pair<QString, QString>> expected = {
-        {gone, QStringLiteral("見つかりません")},
-        {file, QStringLiteral("種類が変わっています")},
-        {folder, QStringLiteral("種類が変わっています")},
-        {link, QStringLiteral("種類が変わっています")},
-        {home, QStringLiteral("保護された場所です")},
-        {preferences, QStringLiteral("保護された場所です")},
-        {QStringLiteral("ファイル"), QStringLiteral("パスが正しくありません")},
-        {dotted, QStringLiteral("パスが正しくありません")},
+    const std::vector<std::pair<QString, fw::MoveFailure>> expected = {
+        {gone, fw::MoveFailure::NotFound},
+        {file, fw::MoveFailure::KindChanged},
+        {folder, fw::MoveFailure::KindChanged},
+        {link, fw::MoveFailure::KindChanged},
+        {home, fw::MoveFailure::Protected},
+        {preferences, fw::MoveFailure::Protected},
+        {QStringLiteral("ファイル"), fw::MoveFailure::BadPath},
+        {dotted, fw::MoveFailure::BadPath},
     };
     const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
     ASSERT_EQ(failures.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(failures[i].path.toQString(), expected[i].first);
-        EXPECT_EQ(failures[i].reason.toQString(), expected[i].second) << expected[i].first.toStdString();
+        EXPECT_EQ(failures[i].reason, expected[i].second) << expected[i].first.toStdString();
     }
     for (const QString &path : {file, folder, link, preferences})
         EXPECT_TRUE(present(path)) << path.toStdString();
@@ -293,7 +293,7 @@ TEST_F(TrashInOwnHome, refusedMove_leavesTheItemInPlace_andIsReported)
     const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].path.toQString(), file);
-    EXPECT_EQ(failures[0].reason.toQString(), QStringLiteral("ゴミ箱に移動できませんでした"));
+    EXPECT_EQ(failures[0].reason, fw::MoveFailure::TrashRefused);
 }
 
 // Receives what the desktop is asked to open.

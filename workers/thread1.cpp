@@ -16,6 +16,33 @@
 
 using fw::String;
 
+namespace {
+
+String reasonText(fw::MoveFailure reason)
+{
+    switch (reason) {
+    case fw::MoveFailure::TrashRefused:
+        return "ゴミ箱に移動できませんでした";
+    case fw::MoveFailure::TrashNotRecorded:
+        return "ゴミ箱に記録できませんでした";
+    case fw::MoveFailure::TrashStranded:
+        return "ゴミ箱に記録できず、元に戻せませんでした";
+    case fw::MoveFailure::BadPath:
+        return "パスが正しくありません";
+    case fw::MoveFailure::NotFound:
+        return "見つかりません";
+    case fw::MoveFailure::ChangedSinceFound:
+        return "見つけた後に変更されています";
+    case fw::MoveFailure::KindChanged:
+        return "種類が変わっています";
+    case fw::MoveFailure::Protected:
+        return "保護された場所です";
+    }
+    return {};
+}
+
+} // namespace
+
 void Thread1::Event_Run()
 {
     auto &status = pWin1->control<fw::StaticText>("StaticText1");
@@ -68,13 +95,13 @@ void Thread1::movePiece(const fw::FolderItem &f, const String &kind,
         deleteFile(args);
     else
         return;
-    const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
-    const bool moved = std::none_of(failures.begin(), failures.end(), [&](const fw::ScriptFailure &failure) {
-        return failure.path == f.AbsolutePath();
-    });
+    bool moved = true;
+    for (const fw::ScriptFailure &failure : fw::TakeScriptFailures()) {
+        moved = moved && failure.path != f.AbsolutePath();
+        m_failures.push_back({failure.path, reasonText(failure.reason)});
+    }
     if (moved)
         m_moved.push_back(f.nativePath());
-    m_failures.insert(m_failures.end(), failures.begin(), failures.end());
 }
 
 // A piece moved at an earlier row, or inside a folder moved at one, is gone because it went.
@@ -101,12 +128,12 @@ void Thread1::KillMyself()
 // named once.
 void Thread1::reportFailures()
 {
-    const std::vector<fw::ScriptFailure> failures = std::exchange(m_failures, {});
+    const std::vector<Unmoved> failures = std::exchange(m_failures, {});
     if (failures.empty())
         return;
     String text = "次の項目はゴミ箱に移動できず、元の場所に残っています。";
     QSet<QByteArray> named;
-    for (const fw::ScriptFailure &failure : failures) {
+    for (const Unmoved &failure : failures) {
         if (named.contains(failure.path.bytes()))
             continue;
         named.insert(failure.path.bytes());

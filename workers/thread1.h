@@ -30,7 +30,14 @@ private:
                    const std::optional<fw::ItemIdentity> &found);
     bool wentEarlier(const fw::FolderItem &f) const;
 
+    // A piece that did not move and why, worded for the user.
+    struct Unmoved
+    {
+        fw::String path;
+        fw::String reason;
+    };
+
     // What did not move, in the order the walk met it; the paths of the pieces that did.
-    std::vector<fw::ScriptFailure> m_failures;
+    std::vector<Unmoved> m_failures;
     std::vector<QByteArray> m_moved;
 };
