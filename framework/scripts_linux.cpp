@@ -4,8 +4,10 @@
 #include "framework/folderitem.h"
 #include "framework/specialfolder.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -130,23 +132,33 @@ void trashItem(const QString &path, bool folderExpected)
         recordFailure(sidecar, "ゴミ箱に移動できませんでした");
 }
 
+// Opens the folder that holds the item with the desktop's default handler.
+void openHoldingFolder(const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
 void reveal(const QString &path)
 {
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return;
-    const QUrl url = QUrl::fromLocalFile(path);
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-        call << QStringList{url.toString(QUrl::FullyEncoded)} << QString();
-        const QDBusMessage reply = bus.call(call, QDBus::Block, kRevealTimeoutMs);
-        if (reply.type() == QDBusMessage::ReplyMessage)
-            return;
+    if (!bus.isConnected()) {
+        openHoldingFolder(path);
+        return;
     }
-    // No file manager answered: open the folder that holds the item.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
+    // The window never waits on the file manager: an error, or no answer in time, opens the folder.
+    auto *watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(call, kRevealTimeoutMs), QCoreApplication::instance());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [path](QDBusPendingCallWatcher *answered) {
+        if (answered->isError())
+            openHoldingFolder(path);
+        answered->deleteLater();
+    });
 }
 
 void run(int32_t id, const std::vector<ScriptParameter> &parameters)
