@@ -3,6 +3,7 @@
 #include "framework/streams.h"
 #include "framework/thread.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <iterator>
 
@@ -18,7 +19,7 @@ constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
 constexpr size_t kMaxRows = 100'000;
 constexpr qint64 kMaxLineBytes = 4096;
 constexpr int kMaxLines = 1'000'000;
-constexpr int32_t kMaxCounted = 10'000;
+constexpr int32_t kMaxCounted = 10'000; // applications, or document types, of one count
 
 // The catalogue file's lines, within the bounds; a line that is too long is cut.
 class CatalogueLines
@@ -72,16 +73,12 @@ fw::FolderItem locateCatalogueFile(const App &app)
 }
 
 // Reads `count` lines into "<stem>1" ... "<stem>count" of the row, stopping at the end of the file:
-// a count line can be absurd (2000000000), and the lines it promises may not be there.
+// a count line can be absurd (2000000000), and the lines it promises may not be there. After the
+// most lines that one count may read, the file is taken to end.
 void readCountedLines(CatalogueLines &lines, fw::Dictionary &row, int32_t count,
                       std::initializer_list<const char *> stems)
 {
-    if (count > kMaxCounted) {
-        readCountedLines(lines, row, kMaxCounted, stems);
-        lines.end();
-        return;
-    }
-    for (int32_t i = 1; i <= count && !lines.atEnd(); ++i) {
+    for (int32_t i = 1; i <= std::min(count, kMaxCounted) && !lines.atEnd(); ++i) {
         for (const char *stem : stems) {
             if (lines.atEnd())
                 break;
@@ -89,6 +86,8 @@ void readCountedLines(CatalogueLines &lines, fw::Dictionary &row, int32_t count,
         }
         fw::Yield();
     }
+    if (count > kMaxCounted)
+        lines.end();
 }
 
 } // namespace
