@@ -79,7 +79,7 @@ public:
 protected:
     void Event_Run() override
     {
-        fw::Listbox &list = m_window->control<fw::Listbox>("Listbox1");
+        fw::Listbox &list = m_window->Listbox1();
         for (int i = 0; i < m_rows; ++i) {
             const fw::FolderItem &item = m_items[static_cast<size_t>(i) % m_items.size()];
             list.AddRow(item.Name());
@@ -166,7 +166,7 @@ int main(int argc, char **argv)
     Window1 *window = Window1::instance();
     window->resize(900, 600);
     QApplication::processEvents();
-    fw::Listbox &list = window->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = window->Listbox1();
     QAbstractItemModel *model = list.view()->model();
     const auto limitReached = [](const QElapsedTimer &clock) {
         if (clock.elapsed() < kTimeLimitMs)

@@ -31,7 +31,8 @@ protected:
     {
         ASSERT_TRUE(home.isValid());
         for (int i = 0; i < 40; ++i)
-            testsupport::makeAppPackage(home.applications() + QStringLiteral("/Other %1").arg(i), "Other.app");
+            testsupport::makeAppPackage(home.applications() + QStringLiteral("/Other %1").arg(i),
+                                        "Other.app");
         fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
         Globals::gItem.clear();
         app.InitDictionary();
@@ -54,7 +55,7 @@ protected:
         Globals::gItem.clear();
     }
 
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
+    Toolbar1 &toolbar() const { return window->Toolbar11(); }
 
     void click(fw::ToolButton *item) const
     {
@@ -84,8 +85,8 @@ TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
             QApplication::processEvents();
         finishedWhileShown = !collectionRunning();
         const QPoint corner(5, 5);
-        QMouseEvent press(QEvent::MouseButtonPress, corner, modal->mapToGlobal(QPointF(corner)), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, corner, modal->mapToGlobal(QPointF(corner)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(modal, &press);
         return true;
     }});
@@ -101,7 +102,8 @@ TEST_F(RunningApp, aboutWhileCollecting_showsThePanel_andTheCollectionGoesOn)
 TEST_F(RunningApp, helpWhileCollecting_opensTheDocument_andTheCollectionGoesOn)
 {
     const testsupport::Launches launches;
-    fw::Application::setExecutableFile(fw::FolderItem::fromPath(QStringLiteral(VELLORAN_SOURCE_DIR "/bin/program")));
+    fw::Application::setExecutableFile(
+        fw::FolderItem::fromPath(QStringLiteral(VELLORAN_SOURCE_DIR "/bin/program")));
     click(toolbar().ToolItem1);
     ASSERT_TRUE(collectionRunning());
 

@@ -221,7 +221,7 @@ TEST_F(SearchTest, firstSearch_asksNothing_andListsEveryFindBelowTheFolder)
         EXPECT_FALSE(list().Cell(r, 1).isEmpty());
     }
     EXPECT_FALSE(toolbar().ToolItem4->Enabled());
-    EXPECT_FALSE(window->control<fw::StaticText>("StaticText1").Visible());
+    EXPECT_FALSE(window->StaticText1().Visible());
 }
 
 TEST_F(SearchTest, afterACollection_theSearchAsks_andCancelKeepsEverything)

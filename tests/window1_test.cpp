@@ -49,8 +49,8 @@ TEST_F(Window1Test, afterOpening_theWindowIsIdle)
     EXPECT_FALSE(toolbar().ToolItem5->Enabled());
     EXPECT_TRUE(toolbar().ToolItem9->Enabled());
 
-    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
-    auto &status = window->control<fw::StaticText>("StaticText1");
+    auto &wheel = window->ProgressWheel1();
+    auto &status = window->StaticText1();
     EXPECT_FALSE(wheel.Visible());
     EXPECT_FALSE(wheel.widget()->isVisible());
     EXPECT_FALSE(wheel.isSpinning());
@@ -83,9 +83,12 @@ TEST_F(Window1Test, theSixToolIcons_are32x32_andTheSpacesHaveNone)
     EXPECT_NE(toolbar().ToolItem1->Icon(), toolbar().ToolItem4->Icon());
 }
 
-TEST_F(Window1Test, controlsAreReachedByName_andAnUnknownNameRaises)
+TEST_F(Window1Test, controlsAreReachedByNameOrAccessor_andAnUnknownNameRaises)
 {
-    EXPECT_EQ(&window->control<fw::Listbox>("Listbox1"), &list());
+    EXPECT_EQ(&window->control<Toolbar1>("Toolbar11"), &window->Toolbar11());
+    EXPECT_EQ(&window->control<fw::Listbox>("Listbox1"), &window->Listbox1());
+    EXPECT_EQ(&window->control<fw::ProgressWheel>("ProgressWheel1"), &window->ProgressWheel1());
+    EXPECT_EQ(&window->control<fw::StaticText>("StaticText1"), &window->StaticText1());
     EXPECT_THROW(window->control<fw::Listbox>("Listbox2"), fw::NilObjectException);
     EXPECT_THROW(window->control<fw::StaticText>("Listbox1"), fw::NilObjectException);
 }
@@ -164,8 +167,8 @@ TEST_F(Window1Test, theUsersTickOnAGroupRow_passesToItsOwnChildRowsOnly)
 
 TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)
 {
-    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
-    auto &status = window->control<fw::StaticText>("StaticText1");
+    auto &wheel = window->ProgressWheel1();
+    auto &status = window->StaticText1();
     QWidget *content = window->centralWidget();
     EXPECT_EQ(content->size(), QSize(640, 400));
     EXPECT_EQ(list().widget()->geometry(), QRect(-1, -1, 642, 380));
@@ -191,7 +194,7 @@ TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)
 
 TEST_F(Window1Test, theWheel_turnsWhileItIsShown)
 {
-    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
+    auto &wheel = window->ProgressWheel1();
     wheel.setVisible(true);
     QApplication::processEvents();
     EXPECT_TRUE(wheel.isSpinning());

@@ -99,7 +99,8 @@ void Window1::_CreateControls0()
         auto toolbar = std::make_unique<Toolbar1>();
         toolbar->setName("Toolbar11");
         addControl(std::move(toolbar));
-        auto &bar = control<Toolbar1>("Toolbar11");
+        m_toolbar11 = &control<Toolbar1>("Toolbar11");
+        auto &bar = Toolbar11();
         bar.Action = [this](fw::ToolItem &item) { Toolbar11_Action(item); };
         bar.Open = [this] { Toolbar11_Open(); };
     }
@@ -107,7 +108,8 @@ void Window1::_CreateControls0()
         auto list = std::make_unique<fw::Listbox>(6);
         list->setName("Listbox1");
         addControl(std::move(list));
-        auto &listbox = control<fw::Listbox>("Listbox1");
+        m_listbox1 = &control<fw::Listbox>("Listbox1");
+        auto &listbox = Listbox1();
         listbox.setBounds(-1, -1, 642, 380);
         listbox.setLocks(true, true, true, true);
         const char *headings[] = {"名前", "修正日", "種別", " ", "", ""};
@@ -127,7 +129,8 @@ void Window1::_CreateControls0()
         auto wheel = std::make_unique<fw::ProgressWheel>();
         wheel->setName("ProgressWheel1");
         addControl(std::move(wheel));
-        auto &progress = control<fw::ProgressWheel>("ProgressWheel1");
+        m_progressWheel1 = &control<fw::ProgressWheel>("ProgressWheel1");
+        auto &progress = ProgressWheel1();
         progress.setBounds(10, 382, 16, 16);
         progress.setLocks(true, false, false, true);
         progress.setVisible(true);
@@ -137,7 +140,8 @@ void Window1::_CreateControls0()
         auto text = std::make_unique<fw::StaticText>();
         text->setName("StaticText1");
         addControl(std::move(text));
-        auto &status = control<fw::StaticText>("StaticText1");
+        m_staticText1 = &control<fw::StaticText>("StaticText1");
+        auto &status = StaticText1();
         status.setBounds(30, 382, 440, 20);
         status.setLocks(true, false, false, true);
         status.setText("Untitled");
@@ -158,7 +162,7 @@ void Window1::AddMenuHandlers()
 
 void Window1::Toolbar11_Open()
 {
-    auto &bar = control<Toolbar1>("Toolbar11");
+    auto &bar = Toolbar11();
     bar.ToolItem1->setIcon(toolIcon(disk(), disk_mask()));
     bar.ToolItem4->setIcon(toolIcon(delete_(), delete_Mask()));
     bar.ToolItem6->setIcon(toolIcon(findItem(), findItem_Mask()));
@@ -181,17 +185,17 @@ void Window1::closeEvent(QCloseEvent *event)
 
 void Window1::setIdle()
 {
-    control<fw::StaticText>("StaticText1").setVisible(false);
-    control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    StaticText1().setVisible(false);
+    ProgressWheel1().setVisible(false);
     setToolbarIdle(pCountFind == 0);
-    control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
+    Listbox1().setUserExpansionEnabled(true);
 }
 
 void Window1::setToolbarIdle(bool moveToTrash)
 {
     // A run's last rows show with its end, not with the list's next batch.
-    control<fw::Listbox>("Listbox1").showAddedRows();
-    auto &bar = control<Toolbar1>("Toolbar11");
+    Listbox1().showAddedRows();
+    auto &bar = Toolbar11();
     bar.ToolItem1->setEnabled(true);
     bar.ToolItem4->setEnabled(moveToTrash);
     bar.ToolItem6->setEnabled(true);
@@ -202,13 +206,13 @@ void Window1::setToolbarIdle(bool moveToTrash)
 void Window1::InitApp()
 {
     setTitle("Velloran アンインストーラ");
-    control<fw::Listbox>("Listbox1").setColumnWidths("*,*,*,0,0,0");
-    auto &bar = control<Toolbar1>("Toolbar11");
+    Listbox1().setColumnWidths("*,*,*,0,0,0");
+    auto &bar = Toolbar11();
     bar.ToolItem4->setEnabled(false);
     bar.ToolItem8->setEnabled(false);
     bar.ToolItem5->setEnabled(false);
-    control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
-    control<fw::StaticText>("StaticText1").setVisible(false);
+    ProgressWheel1().setVisible(false);
+    StaticText1().setVisible(false);
 }
 
 fw::MenuItem &Window1::HelpMenu() const

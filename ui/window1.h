@@ -8,10 +8,14 @@
 
 namespace fw {
 class AppleMenuItem;
+class Listbox;
 class MenuItem;
+class ProgressWheel;
 class QuitMenuItem;
+class StaticText;
 class ToolItem;
 } // namespace fw
+class Toolbar1;
 
 // The main window: the toolbar, the six-column list of found pieces, the progress wheel and the
 // status text along the bottom, and the state that the window shares with the worker threads.
@@ -25,6 +29,12 @@ public:
 
     Window1();
     ~Window1() override;
+
+    // The window's controls, made with it: the toolbar, the list, the progress wheel and the status text.
+    Toolbar1 &Toolbar11() const { return *m_toolbar11; }
+    fw::Listbox &Listbox1() const { return *m_listbox1; }
+    fw::ProgressWheel &ProgressWheel1() const { return *m_progressWheel1; }
+    fw::StaticText &StaticText1() const { return *m_staticText1; }
 
     // Stop request for the collection thread.
     bool pStopThread2 = false;
@@ -88,4 +98,9 @@ private:
     void setRunning();
     // The window as it is between runs, after a worker ended without restoring it.
     void setIdle();
+
+    Toolbar1 *m_toolbar11 = nullptr;
+    fw::Listbox *m_listbox1 = nullptr;
+    fw::ProgressWheel *m_progressWheel1 = nullptr;
+    fw::StaticText *m_staticText1 = nullptr;
 };

@@ -31,7 +31,7 @@ void Window1::Toolbar11_Action(fw::ToolItem &item)
 
 void Window1::setRunning()
 {
-    Toolbar1 &toolbar = control<Toolbar1>("Toolbar11");
+    Toolbar1 &toolbar = Toolbar11();
     toolbar.ToolItem1->setEnabled(false);
     toolbar.ToolItem4->setEnabled(false);
     toolbar.ToolItem6->setEnabled(false);
@@ -42,7 +42,7 @@ void Window1::setRunning()
 void Window1::GetItem(const String &mode)
 {
     pStopThread2 = false;
-    control<fw::Listbox>("Listbox1").setListIndex(-1);
+    Listbox1().setListIndex(-1);
     setRunning();
     auto thread = std::make_shared<Thread2>();
     thread->pWin1 = this;
@@ -53,11 +53,10 @@ void Window1::GetItem(const String &mode)
 void Window1::DeleteItem()
 {
     if (Globals::gCautionDlg(this, true, 2, "", "キャンセル", "", "本当にゴミ箱に移動しますか？",
-                             "Finderの機能を使えば、移動したアイテムを元に戻せます。")
-        == 1)
+                             "Finderの機能を使えば、移動したアイテムを元に戻せます。") == 1)
         return;
     pStopThread1 = false;
-    control<fw::Listbox>("Listbox1").setListIndex(-1);
+    Listbox1().setListIndex(-1);
     setRunning();
     auto thread = std::make_shared<Thread1>();
     thread->pWin1 = this;
@@ -67,7 +66,7 @@ void Window1::DeleteItem()
 void Window1::RevealFile()
 {
     // Only a selected search row carries a path to show.
-    const fw::Listbox &list = control<fw::Listbox>("Listbox1");
+    const fw::Listbox &list = Listbox1();
     const int row = list.ListIndex();
     if (row < 0 || list.Cell(row, 4) != "DFS")
         return;
@@ -78,7 +77,7 @@ void Window1::ClearListBox()
 {
     if (Globals::gCautionDlg(this, true, 2, "", "キャンセル", "", "本当にクリアしますか？", "") == 1)
         return;
-    control<fw::Listbox>("Listbox1").DeleteAllRows();
+    Listbox1().DeleteAllRows();
     pFI.clear();
     pCountGet = 0;
     pCountFind = 0;

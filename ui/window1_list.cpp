@@ -53,7 +53,7 @@ void Window1::Listbox1_ExpandRow(int row)
 
 void Window1::ExpRow(int row)
 {
-    fw::Listbox &list = control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = Listbox1();
     const String indexes = list.Cell(row, 5);
     // Split once: the fields before the last ":", each an index.
     const QList<QByteArray> fields = indexes.bytes().split(':');
@@ -80,7 +80,7 @@ void Window1::ExpRow(int row)
 void Window1::Listbox1_CellAction(int row, int /*column*/)
 {
     // A group row is the one without a kind code: a piece that is gone has an empty date too.
-    fw::Listbox &list = control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = Listbox1();
     if (!list.Cell(row, 4).isEmpty())
         return;
     for (int r = row + 1; r < list.ListCount() && !list.Cell(r, 4).isEmpty(); ++r) {
@@ -92,7 +92,7 @@ void Window1::Listbox1_CellAction(int row, int /*column*/)
 bool Window1::Listbox1_CellBackgroundPaint(fw::Graphics &g, int row, int /*column*/)
 {
     if (row % 2 == 0) {
-        const fw::Listbox &list = control<fw::Listbox>("Listbox1");
+        const fw::Listbox &list = Listbox1();
         g.setForeColor(QColor(237, 243, 254));
         g.FillRect(0, 0, list.Width(), list.Height());
     }
@@ -101,8 +101,8 @@ bool Window1::Listbox1_CellBackgroundPaint(fw::Graphics &g, int row, int /*colum
 
 void Window1::Listbox1_Change()
 {
-    const fw::Listbox &list = control<fw::Listbox>("Listbox1");
-    fw::ToolButton &showInFinder = *control<Toolbar1>("Toolbar11").ToolItem8;
+    const fw::Listbox &list = Listbox1();
+    fw::ToolButton &showInFinder = *Toolbar11().ToolItem8;
     showInFinder.setEnabled(false);
     if (list.ListIndex() >= 0 && list.Cell(list.ListIndex(), 4) == "DFS")
         showInFinder.setEnabled(true);

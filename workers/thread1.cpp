@@ -18,8 +18,8 @@ using fw::String;
 
 void Thread1::Event_Run()
 {
-    auto &status = pWin1->control<fw::StaticText>("StaticText1");
-    auto &wheel = pWin1->control<fw::ProgressWheel>("ProgressWheel1");
+    auto &status = pWin1->StaticText1();
+    auto &wheel = pWin1->ProgressWheel1();
     status.setVisible(true);
     wheel.setVisible(true);
     status.setText("ゴミ箱に移動中...");
@@ -32,7 +32,7 @@ void Thread1::Event_Run()
 
 void Thread1::DeleteItem()
 {
-    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = pWin1->Listbox1();
     const int count = list.ListCount();
     for (int row = 0; row < count; ++row) {
         if (pWin1->pStopThread1)
@@ -88,8 +88,8 @@ bool Thread1::wentEarlier(const fw::FolderItem &f) const
 
 void Thread1::KillMyself()
 {
-    pWin1->control<fw::StaticText>("StaticText1").setText("処理が中止されました。");
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    pWin1->StaticText1().setText("処理が中止されました。");
+    pWin1->ProgressWheel1().setVisible(false);
     pWin1->setToolbarIdle(true);
     reportFailures();
     Kill();

@@ -70,7 +70,7 @@ void Thread2::Event_Run()
 
 void Thread2::GetItem()
 {
-    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = pWin1->Listbox1();
     list.DeleteAllRows();
     pWin1->pFI.clear();
     pWin1->pCountGet = 1;
@@ -89,9 +89,9 @@ void Thread2::GetItem()
 
 void Thread2::ShowProgress(const String &mode)
 {
-    auto &status = pWin1->control<fw::StaticText>("StaticText1");
+    auto &status = pWin1->StaticText1();
     status.setVisible(true);
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(true);
+    pWin1->ProgressWheel1().setVisible(true);
     if (mode == "GetItem")
         status.setText("取得中...");
     else
@@ -100,20 +100,20 @@ void Thread2::ShowProgress(const String &mode)
 
 void Thread2::ResetMainWinInfo(const String &mode)
 {
-    auto &status = pWin1->control<fw::StaticText>("StaticText1");
+    auto &status = pWin1->StaticText1();
     if (mode == "killGet" || mode == "killFind")
         status.setText("処理が中止されました。");
     else
         status.setVisible(false);
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    pWin1->ProgressWheel1().setVisible(false);
     pWin1->setToolbarIdle(mode == "GetItem" || mode == "killGet");
-    pWin1->control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
+    pWin1->Listbox1().setUserExpansionEnabled(true);
 }
 
 void Thread2::KillMyself(const String &stopMode)
 {
-    pWin1->control<fw::StaticText>("StaticText1").setText("処理が中止されました。");
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
+    pWin1->StaticText1().setText("処理が中止されました。");
+    pWin1->ProgressWheel1().setVisible(false);
     ResetMainWinInfo(stopMode);
     Kill();
     std::abort(); // Kill on the thread itself does not return
@@ -152,7 +152,7 @@ void Thread2::SetItem(const String &list, const String &label)
 {
     if (list.isEmpty())
         return;
-    fw::Listbox &listbox = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &listbox = pWin1->Listbox1();
     listbox.AddFolder(label);
     const int row = listbox.LastIndex();
     listbox.setCellType(row, 0, fw::Listbox::TypeCheckBox);
@@ -507,7 +507,7 @@ void Thread2::FindItem()
     if (folder.isNil())
         return;
     if (pWin1->pCountFind == 0) {
-        pWin1->control<fw::Listbox>("Listbox1").DeleteAllRows();
+        pWin1->Listbox1().DeleteAllRows();
         pWin1->pFI.clear();
     }
     ++pWin1->pCountFind;
@@ -591,7 +591,7 @@ bool Thread2::FindItem5(const FolderItem &item)
 
 void Thread2::addSearchRow(const FolderItem &item, const String &label, const String &caption)
 {
-    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = pWin1->Listbox1();
     list.AddRow(item.DisplayName());
     const int row = list.LastIndex();
     list.setRowPicture(row, pWin1->MakeListFolIcon(item));

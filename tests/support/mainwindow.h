@@ -35,10 +35,10 @@ protected:
         fw::SetResourcesFolder(QString());
     }
 
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
-    fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
-    fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
+    fw::Listbox &list() const { return window->Listbox1(); }
+    Toolbar1 &toolbar() const { return window->Toolbar11(); }
+    fw::StaticText &status() const { return window->StaticText1(); }
+    fw::ProgressWheel &wheel() const { return window->ProgressWheel1(); }
 
     // Adds a ticked group row holding the registry's indexes, expanded (its ticked child rows beneath
     // it) or not; its row.
