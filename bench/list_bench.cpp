@@ -8,6 +8,7 @@
 #include "framework/listbox.h"
 #include "framework/resources.h"
 #include "framework/thread.h"
+#include "ui/kindcodes.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/globals.h"
@@ -85,10 +86,10 @@ protected:
             list.AddRow(item.Name());
             const int row = list.LastIndex();
             list.setRowPicture(row, m_window->MakeListFolIcon(item));
-            list.setCell(row, 1, Globals::gDateTime(item.ModificationDate()));
-            list.setCell(row, 2, fw::String("Tessolin II") + fw::String("（書類）"));
-            list.setCell(row, 4, "DFS");
-            list.setCell(row, 5, item.AbsolutePath());
+            list.setCell(row, Window1::DateColumn, Globals::gDateTime(item.ModificationDate()));
+            list.setCell(row, Window1::KindCaptionColumn, fw::String("Tessolin II") + fw::String("（書類）"));
+            list.setCell(row, Window1::KindCodeColumn, KindCode::SearchResult);
+            list.setCell(row, Window1::ReferenceColumn, item.AbsolutePath());
             fw::Yield();
         }
         // The run's end, as the folder search's: the window goes back to its idle state.

@@ -194,7 +194,7 @@ int search(const QString &root)
     const fw::Listbox &list = window->Listbox1();
     QCryptographicHash digest(QCryptographicHash::Sha1);
     for (int row = 0; row < list.ListCount(); ++row) {
-        for (int column = 0; column < 6; ++column) {
+        for (int column = 0; column < Window1::ColumnCount; ++column) {
             digest.addData(list.Cell(row, column).bytes());
             digest.addData("\t");
         }

@@ -105,15 +105,15 @@ void Window1::_CreateControls0()
         bar.Open = [this] { Toolbar11_Open(); };
     }
     {
-        auto list = std::make_unique<fw::Listbox>(6);
+        auto list = std::make_unique<fw::Listbox>(ColumnCount);
         list->setName("Listbox1");
         addControl(std::move(list));
         m_listbox1 = &control<fw::Listbox>("Listbox1");
         auto &listbox = Listbox1();
         listbox.setBounds(-1, -1, 642, 380);
         listbox.setLocks(true, true, true, true);
-        const char *headings[] = {"名前", "修正日", "種別", " ", "", ""};
-        for (int column = 0; column < 6; ++column)
+        const char *headings[ColumnCount] = {"名前", "修正日", "種別", " ", "", ""};
+        for (int column = 0; column < ColumnCount; ++column)
             listbox.setHeading(column, headings[column]);
         listbox.setColumnWidths("");
         listbox.setVisible(true);

@@ -30,6 +30,17 @@ public:
     Window1();
     ~Window1() override;
 
+    // The list's columns. 3 to 5 have width 0; 4 and 5 carry data for the code.
+    enum Column : int {
+        NameColumn,        // the product's label or the item's name; the tick
+        DateColumn,        // the modification date; empty on a group row
+        KindCaptionColumn, // what the piece is, in words; empty on a group row
+        SpareColumn,       // never written
+        KindCodeColumn,    // the kind code (ui/kindcodes.h)
+        ReferenceColumn,   // a group row's index list, a child row's registry index, a search row's path
+        ColumnCount
+    };
+
     // The window's controls, made with it: the toolbar, the list, the progress wheel and the status text.
     Toolbar1 &Toolbar11() const { return *m_toolbar11; }
     fw::Listbox &Listbox1() const { return *m_listbox1; }

@@ -1,6 +1,7 @@
 // The toolbar's commands: collect, search, move to the Trash, show in the file manager, stop and
 // clear the list. The long ones prepare the window and start a worker, which restores the toolbar.
 #include "framework/listbox.h"
+#include "ui/kindcodes.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/cautiondialog.h"
@@ -68,9 +69,9 @@ void Window1::RevealFile()
     // Only a selected search row carries a path to show.
     const fw::Listbox &list = Listbox1();
     const int row = list.ListIndex();
-    if (row < 0 || list.Cell(row, 4) != "DFS")
+    if (row < 0 || list.Cell(row, KindCodeColumn) != KindCode::SearchResult)
         return;
-    revealFile({fw::Variant(list.Cell(row, 5))});
+    revealFile({fw::Variant(list.Cell(row, ReferenceColumn))});
 }
 
 void Window1::ClearListBox()

@@ -6,6 +6,7 @@
 #include "framework/progresswheel.h"
 #include "framework/specialfolder.h"
 #include "framework/statictext.h"
+#include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/cautiondialog.h"
 #include "util/debugconsolemodule.h"
@@ -155,9 +156,9 @@ void Thread2::SetItem(const String &list, const String &label)
     fw::Listbox &listbox = pWin1->Listbox1();
     listbox.AddFolder(label);
     const int row = listbox.LastIndex();
-    listbox.setCellType(row, 0, fw::Listbox::TypeCheckBox);
-    listbox.setCellCheck(row, 0, true);
-    listbox.setCell(row, 5, list);
+    listbox.setCellType(row, Window1::NameColumn, fw::Listbox::TypeCheckBox);
+    listbox.setCellCheck(row, Window1::NameColumn, true);
+    listbox.setCell(row, Window1::ReferenceColumn, list);
 }
 
 String Thread2::registerPiece(const String &list, const FolderItem &item, const String &kind)
@@ -346,7 +347,7 @@ String Thread2::registerMatchedFolder(const String &list, ApplicationsEntry &ent
     String result = list;
     for (const ChildApplication &application : applications) {
         if (isRowApplication(application, wanted))
-            result = registerPiece(result, application.item, "A");
+            result = registerPiece(result, application.item, KindCode::Application);
         fw::Yield();
     }
     return result;
@@ -359,7 +360,9 @@ bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)
 
 String Thread2::GetItemApp3(const String &list, const FolderItem &item)
 {
-    return registerPiece(list, item, Globals::gExtractExtn(item.Name()) == "app" ? "A" : "AD");
+    return registerPiece(list, item,
+                         Globals::gExtractExtn(item.Name()) == "app" ? KindCode::Application
+                                                                     : KindCode::ApplicationFolder);
 }
 
 FolderItem Thread2::FolderPref()
@@ -382,7 +385,7 @@ String Thread2::GetItemPref(const String &list, const String &prefName)
         KillMyself("killGet");
     const FolderItem folder = FolderPref().Child(prefName);
     if (!folder.isNil() && folder.Exists())
-        return registerPiece(list, folder, "P");
+        return registerPiece(list, folder, KindCode::Preferences);
     return list;
 }
 
@@ -392,7 +395,7 @@ String Thread2::GetItemAS(const String &list, const String &apSpName)
         KillMyself("killGet");
     const FolderItem folder = FolderAS().Child(apSpName);
     if (!folder.isNil() && folder.Exists())
-        return registerPiece(list, folder, "AS");
+        return registerPiece(list, folder, KindCode::ApplicationSupport);
     return list;
 }
 
@@ -410,7 +413,7 @@ String Thread2::GetItemPlist(const String &list, const String &plistNam)
                                entry.foldedName.contains(wanted) && fw::InStr(0, entry.name, plistNam) > 0;
         if (candidate &&
             !(quillary && fw::InStr(0, entry.name, "Quillary") > 0 && fw::InStr(0, entry.name, "Dorven") > 0))
-            result = registerPiece(result, entry.item, "PL");
+            result = registerPiece(result, entry.item, KindCode::Plist);
         fw::Yield();
     }
     return result;
@@ -595,8 +598,8 @@ void Thread2::addSearchRow(const FolderItem &item, const String &label, const St
     list.AddRow(item.DisplayName());
     const int row = list.LastIndex();
     list.setRowPicture(row, pWin1->MakeListFolIcon(item));
-    list.setCell(row, 1, Globals::gDateTime(item.ModificationDate()));
-    list.setCell(row, 2, label + caption);
-    list.setCell(row, 4, "DFS");
-    list.setCell(row, 5, item.AbsolutePath());
+    list.setCell(row, Window1::DateColumn, Globals::gDateTime(item.ModificationDate()));
+    list.setCell(row, Window1::KindCaptionColumn, label + caption);
+    list.setCell(row, Window1::KindCodeColumn, KindCode::SearchResult);
+    list.setCell(row, Window1::ReferenceColumn, item.AbsolutePath());
 }
