@@ -21,6 +21,9 @@ fw::FolderItem locateCatalogueFile(const App &app)
     return file;
 }
 
+// What the reader takes the next non-empty line for: the keys of a record, in file order.
+enum class Expected { AppLabel, AppCount, DocCount, PrefName, PlistName, ApSpName };
+
 // Reads `count` lines into "<stem>1" ... "<stem>count" of the row, stopping at the end of the file:
 // a count line can be absurd (2000000000), and the lines it promises may not be there.
 void readCountedLines(fw::TextInputStream &stream, fw::Dictionary &row, int32_t count,
@@ -53,32 +56,32 @@ bool App::LoadFile()
         return true;
     stream->setEncoding(fw::Encodings::UTF8());
 
-    String expected = "appLabel";
+    Expected expected = Expected::AppLabel;
     do {
         const String line = stream->ReadLine();
         if (!line.isEmpty()) {
-            if (expected == "appLabel") {
+            if (expected == Expected::AppLabel) {
                 Globals::gItem.emplace_back();
                 Globals::gItem.back().Value("appLabel", line);
-                expected = "appCount";
-            } else if (expected == "appCount") {
+                expected = Expected::AppCount;
+            } else if (expected == Expected::AppCount) {
                 Globals::gItem.back().Value("appCount", line);
                 readCountedLines(*stream, Globals::gItem.back(), fw::ToInt32(fw::Val(line)),
                                  {"appName", "appType"});
-                expected = "docCount";
-            } else if (expected == "docCount") {
+                expected = Expected::DocCount;
+            } else if (expected == Expected::DocCount) {
                 Globals::gItem.back().Value("docCount", line);
                 readCountedLines(*stream, Globals::gItem.back(), fw::ToInt32(fw::Val(line)), {"docType"});
-                expected = "prefName";
-            } else if (expected == "prefName") {
+                expected = Expected::PrefName;
+            } else if (expected == Expected::PrefName) {
                 Globals::gItem.back().Value("prefName", line);
-                expected = "plistName";
-            } else if (expected == "plistName") {
+                expected = Expected::PlistName;
+            } else if (expected == Expected::PlistName) {
                 Globals::gItem.back().Value("plistNam", line);
-                expected = "apSpName";
+                expected = Expected::ApSpName;
             } else {
                 Globals::gItem.back().Value("apSpName", line);
-                expected = "appLabel";
+                expected = Expected::AppLabel;
             }
         }
         fw::Yield();

@@ -116,8 +116,8 @@ fw::PicturePtr Window1::MakeListFolIcon(const fw::FolderItem &f)
     fw::PicturePtr &icon = icons[fw::IconKind(f)];
     if (icon)
         return icon;
-    const fw::PicturePtr image = fw::GetIconFromFile(f, 5);
-    const fw::PicturePtr mask = fw::GetIconFromFile(f, 13);
+    const fw::PicturePtr image = fw::GetIconFromFile(f, fw::IconImage);
+    const fw::PicturePtr mask = fw::GetIconFromFile(f, fw::IconMask);
     icon = fw::NewPicture(16, 16, 32);
     icon->Graphics().DrawPicture(image, 0, 0);
     icon->Mask(true)->Graphics().DrawPicture(mask, 0, 0);
