@@ -93,7 +93,7 @@ protected:
             fw::Yield();
         }
         // The run's end, as the folder search's: the window goes back to its idle state.
-        m_window->setToolbarIdle(false);
+        m_window->showIdle(Window1::MoveToTrash::Off);
         done = true;
     }
 

@@ -405,6 +405,10 @@ TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
     EXPECT_LT(kept, 200);
     EXPECT_EQ(rows().back().name, QStringLiteral("f%1.alp").arg(kept - 1, 3, 10, QChar('0')));
     EXPECT_EQ(status().Text().toQString(), "処理が中止されました。");
+    EXPECT_TRUE(status().Visible());
+    EXPECT_FALSE(wheel().Visible());
+    // A stopped search leaves no piece to move.
+    EXPECT_FALSE(toolbar().ToolItem4->Enabled());
     pause(50);
     EXPECT_EQ(list().ListCount(), kept);
     EXPECT_EQ(window->pCountFind, 1);

@@ -4,12 +4,15 @@
 #include "framework/progresswheel.h"
 #include "framework/resources.h"
 #include "framework/statictext.h"
+#include "framework/thread.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/mainwindow.h"
+#include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -19,6 +22,9 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -202,6 +208,34 @@ TEST_F(Window1Test, theWheel_turnsWhileItIsShown)
     EXPECT_FALSE(wheel.isSpinning());
 }
 
+TEST_F(Window1Test, aWorkerEndedByAnError_leavesTheWindowIdle_withMoveToTrashOffAfterASearch)
+{
+    struct FailingWorker : fw::Thread
+    {
+        void Event_Run() override { throw std::runtime_error("worker failed"); }
+    };
+    const testsupport::ModalAnswers answers; // the error's message is closed with its button
+    for (const int32_t searches : {0, 1}) {
+        window->pCountFind = searches;
+        window->showRunStarted();
+        window->showRunning("取得中...");
+        list().setUserExpansionEnabled(false);
+        std::make_shared<FailingWorker>()->Run();
+        const QDeadlineTimer deadline(10000);
+        while (toolbar().ToolItem5->Enabled() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+
+        EXPECT_FALSE(status().Visible());
+        EXPECT_FALSE(wheel().Visible());
+        EXPECT_TRUE(toolbar().ToolItem1->Enabled());
+        EXPECT_EQ(toolbar().ToolItem4->Enabled(), searches == 0);
+        EXPECT_TRUE(toolbar().ToolItem6->Enabled());
+        EXPECT_FALSE(toolbar().ToolItem5->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem9->Enabled());
+        EXPECT_TRUE(list().UserExpansionEnabled());
+    }
+}
+
 TEST_F(Window1Test, theToolbarSitsAtTheTop)
 {
     QToolBar *bar = toolbar().toolBar();
@@ -225,7 +259,7 @@ TEST_F(Window1Test, rowIcons_areSharedByKind_andARunsEnd_showsItsRows)
 
     list().AddRow("one.tsl");
     list().setRowPicture(list().LastIndex(), icon);
-    window->setToolbarIdle(false);
+    window->showIdle(Window1::MoveToTrash::Off);
     QAbstractItemModel *model = list().view()->model();
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data().toString(), "one.tsl");

@@ -57,8 +57,8 @@ Window1::Window1()
     Layout();
     CreateControls();
     AddMenuHandlers();
-    // An error that ends a worker leaves the window as it is between runs, usable.
-    fw::SetUnhandledExceptionHook([this] { setIdle(); });
+    // An error that ends a worker leaves the window idle and usable, Move to Trash off after a search.
+    fw::SetUnhandledExceptionHook([this] { showIdle(pCountFind == 0 ? MoveToTrash::On : MoveToTrash::Off); });
 }
 
 Window1::~Window1()
@@ -183,24 +183,48 @@ void Window1::closeEvent(QCloseEvent *event)
     fw::Window::closeEvent(event);
 }
 
-void Window1::setIdle()
+void Window1::showRunStarted()
+{
+    Toolbar1 &toolbar = Toolbar11();
+    toolbar.ToolItem1->setEnabled(false);
+    toolbar.ToolItem4->setEnabled(false);
+    toolbar.ToolItem6->setEnabled(false);
+    toolbar.ToolItem5->setEnabled(true);
+    toolbar.ToolItem9->setEnabled(false);
+}
+
+void Window1::showRunning(const fw::String &status)
+{
+    StaticText1().setVisible(true);
+    ProgressWheel1().setVisible(true);
+    StaticText1().setText(status);
+}
+
+void Window1::showIdle(MoveToTrash moveToTrash)
 {
     StaticText1().setVisible(false);
     ProgressWheel1().setVisible(false);
-    setToolbarIdle(pCountFind == 0);
-    Listbox1().setUserExpansionEnabled(true);
+    showRunEnded(moveToTrash);
 }
 
-void Window1::setToolbarIdle(bool moveToTrash)
+void Window1::showStopped(MoveToTrash moveToTrash)
+{
+    StaticText1().setText("処理が中止されました。");
+    ProgressWheel1().setVisible(false);
+    showRunEnded(moveToTrash);
+}
+
+void Window1::showRunEnded(MoveToTrash moveToTrash)
 {
     // A run's last rows show with its end, not with the list's next batch.
     Listbox1().showAddedRows();
-    auto &bar = Toolbar11();
-    bar.ToolItem1->setEnabled(true);
-    bar.ToolItem4->setEnabled(moveToTrash);
-    bar.ToolItem6->setEnabled(true);
-    bar.ToolItem5->setEnabled(false);
-    bar.ToolItem9->setEnabled(true);
+    Toolbar1 &toolbar = Toolbar11();
+    toolbar.ToolItem1->setEnabled(true);
+    toolbar.ToolItem4->setEnabled(moveToTrash == MoveToTrash::On);
+    toolbar.ToolItem6->setEnabled(true);
+    toolbar.ToolItem5->setEnabled(false);
+    toolbar.ToolItem9->setEnabled(true);
+    Listbox1().setUserExpansionEnabled(true);
 }
 
 void Window1::InitApp()

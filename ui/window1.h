@@ -64,8 +64,20 @@ public:
     fw::PicturePtr MakeListFolIcon(const fw::FolderItem &f);
     // Asks, then empties the list and the registry.
     void ClearListBox();
-    // The toolbar between runs: collect, search and Clear List on, Stop off, Move to Trash as given.
-    void setToolbarIdle(bool moveToTrash);
+
+    // The window's run states, set by the commands that start a run and by the workers. While a run
+    // lasts, Stop is the only one on of the items that start a run or clear the list. When it ends
+    // or stops the wheel goes, and the toolbar is idle again: collect, search and Clear List on, Stop
+    // off, Move to Trash as the run leaves it (off after a search).
+    enum class MoveToTrash { Off, On };
+    // A command starts a worker: the toolbar while the run lasts.
+    void showRunStarted();
+    // The worker shows its status text and the progress wheel.
+    void showRunning(const fw::String &status);
+    // The run ended: the status text and the wheel are hidden.
+    void showIdle(MoveToTrash moveToTrash);
+    // The run was stopped: the status text says so and stays shown; the wheel is hidden.
+    void showStopped(MoveToTrash moveToTrash);
 
     // The items of the window's menu bar, looked up by name.
     fw::MenuItem &HelpMenu() const;
@@ -105,10 +117,8 @@ private:
     void DeleteItem();
     void RevealFile();
 
-    // The toolbar while a worker runs: only Stop is on among the items that start or clear.
-    void setRunning();
-    // The window as it is between runs, after a worker ended without restoring it.
-    void setIdle();
+    // The toolbar and the list at the end of a run, ended or stopped.
+    void showRunEnded(MoveToTrash moveToTrash);
 
     Toolbar1 *m_toolbar11 = nullptr;
     fw::Listbox *m_listbox1 = nullptr;

@@ -30,21 +30,11 @@ void Window1::Toolbar11_Action(fw::ToolItem &item)
     }
 }
 
-void Window1::setRunning()
-{
-    Toolbar1 &toolbar = Toolbar11();
-    toolbar.ToolItem1->setEnabled(false);
-    toolbar.ToolItem4->setEnabled(false);
-    toolbar.ToolItem6->setEnabled(false);
-    toolbar.ToolItem5->setEnabled(true);
-    toolbar.ToolItem9->setEnabled(false);
-}
-
 void Window1::GetItem(const String &mode)
 {
     pStopThread2 = false;
     Listbox1().setListIndex(-1);
-    setRunning();
+    showRunStarted();
     auto thread = std::make_shared<Thread2>();
     thread->pWin1 = this;
     thread->pMode = mode;
@@ -58,7 +48,7 @@ void Window1::DeleteItem()
         return;
     pStopThread1 = false;
     Listbox1().setListIndex(-1);
-    setRunning();
+    showRunStarted();
     auto thread = std::make_shared<Thread1>();
     thread->pWin1 = this;
     thread->Run();

@@ -2,9 +2,7 @@
 
 #include "framework/application.h"
 #include "framework/listbox.h"
-#include "framework/progresswheel.h"
 #include "framework/scripts.h"
-#include "framework/statictext.h"
 #include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/debugconsolemodule.h"
@@ -19,15 +17,9 @@ using fw::String;
 
 void Thread1::Event_Run()
 {
-    auto &status = pWin1->StaticText1();
-    auto &wheel = pWin1->ProgressWheel1();
-    status.setVisible(true);
-    wheel.setVisible(true);
-    status.setText("ゴミ箱に移動中...");
+    pWin1->showRunning("ゴミ箱に移動中...");
     DeleteItem();
-    status.setVisible(false);
-    wheel.setVisible(false);
-    pWin1->setToolbarIdle(true);
+    pWin1->showIdle(Window1::MoveToTrash::On);
     reportFailures();
 }
 
@@ -91,9 +83,7 @@ bool Thread1::wentEarlier(const fw::FolderItem &f) const
 
 void Thread1::KillMyself()
 {
-    pWin1->StaticText1().setText("処理が中止されました。");
-    pWin1->ProgressWheel1().setVisible(false);
-    pWin1->setToolbarIdle(true);
+    pWin1->showStopped(Window1::MoveToTrash::On);
     reportFailures();
     Kill();
     std::abort(); // Kill on the thread itself does not return

@@ -3,9 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "framework/folderdialogs.h"
 #include "framework/listbox.h"
-#include "framework/progresswheel.h"
 #include "framework/specialfolder.h"
-#include "framework/statictext.h"
 #include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/cautiondialog.h"
@@ -90,31 +88,23 @@ void Thread2::GetItem()
 
 void Thread2::ShowProgress(const String &mode)
 {
-    auto &status = pWin1->StaticText1();
-    status.setVisible(true);
-    pWin1->ProgressWheel1().setVisible(true);
-    if (mode == "GetItem")
-        status.setText("取得中...");
-    else
-        status.setText("取得中...（検索範囲によっては数分かかる場合があります。）");
+    pWin1->showRunning(mode == "GetItem" ? "取得中..."
+                                         : "取得中...（検索範囲によっては数分かかる場合があります。）");
 }
 
 void Thread2::ResetMainWinInfo(const String &mode)
 {
-    auto &status = pWin1->StaticText1();
+    // After a search the list holds no pieces to move.
+    const Window1::MoveToTrash moveToTrash =
+        mode == "GetItem" || mode == "killGet" ? Window1::MoveToTrash::On : Window1::MoveToTrash::Off;
     if (mode == "killGet" || mode == "killFind")
-        status.setText("処理が中止されました。");
+        pWin1->showStopped(moveToTrash);
     else
-        status.setVisible(false);
-    pWin1->ProgressWheel1().setVisible(false);
-    pWin1->setToolbarIdle(mode == "GetItem" || mode == "killGet");
-    pWin1->Listbox1().setUserExpansionEnabled(true);
+        pWin1->showIdle(moveToTrash);
 }
 
 void Thread2::KillMyself(const String &stopMode)
 {
-    pWin1->StaticText1().setText("処理が中止されました。");
-    pWin1->ProgressWheel1().setVisible(false);
     ResetMainWinInfo(stopMode);
     Kill();
     std::abort(); // Kill on the thread itself does not return
