@@ -25,10 +25,6 @@ namespace fw {
 
 namespace {
 
-constexpr int32_t kMoveFileToTrash = 168;
-constexpr int32_t kMoveFolderToTrash = 169;
-constexpr int32_t kRevealItem = 170;
-
 // A file manager that does not answer within this time is taken as absent.
 constexpr int kRevealTimeoutMs = 3000;
 

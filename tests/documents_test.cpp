@@ -110,7 +110,7 @@ protected:
     // Each group row's label and index list, in list order.
     Groups groups() const
     {
-        const auto &list = window->control<fw::Listbox>("Listbox1");
+        const auto &list = window->Listbox1();
         Groups result;
         for (int row = 0; row < list.ListCount(); ++row) {
             if (list.Cell(row, 1).isEmpty())
@@ -241,7 +241,7 @@ TEST_F(DocumentsTest, stopDuringAReader_letsItFinish_andEndsTheRunAtTheNextProdu
 
     // The user clicks Stop while the first message is up.
     testsupport::ModalAnswers dialogs({[this](QWidget *modal) {
-        window->control<Toolbar1>("Toolbar11").ToolItem5->action()->trigger();
+        window->Toolbar11().ToolItem5->action()->trigger();
         return testsupport::acceptMessage()(modal);
     }});
     collect();
@@ -250,7 +250,7 @@ TEST_F(DocumentsTest, stopDuringAReader_letsItFinish_andEndsTheRunAtTheNextProdu
     EXPECT_TRUE(dialogs.allAnswered());
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Ombrisk", "0:"}}));
-    EXPECT_EQ(window->control<fw::StaticText>("StaticText1").Text().toStdString(), "処理が中止されました。");
+    EXPECT_EQ(window->StaticText1().Text().toStdString(), "処理が中止されました。");
 }
 
 TEST_F(DocumentsTest, documentsFieldThatIsAFile_isRegisteredAllTheSame_andAnEmptyOneGivesNothing)

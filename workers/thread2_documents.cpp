@@ -3,6 +3,7 @@
 #include "framework/application.h"
 #include "framework/specialfolder.h"
 #include "framework/streams.h"
+#include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/aliaspath.h"
 #include "workers/preferencerecord.h"
@@ -99,7 +100,7 @@ String Thread2::documentsFolderPiece(const String &L, const String &prefsFolderN
     const FolderItem documents = (this->*reader)(prefsFolder);
     // A record can name any folder: only a place where the user keeps files is a documents folder.
     if (!documents.isNil() && documents.Exists() && fw::SpecialFolder::IsUserLocation(documents))
-        return registerPiece(L, documents, "DD");
+        return registerPiece(L, documents, KindCode::Documents);
     return L;
 }
 
