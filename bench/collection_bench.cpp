@@ -123,7 +123,7 @@ int main(int argc, char **argv)
     fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
     Window1 *window = Window1::instance();
     QApplication::processEvents();
-    auto &toolbar = window->control<Toolbar1>("Toolbar11");
+    auto &toolbar = window->Toolbar11();
     auto *collect = qobject_cast<QToolButton *>(toolbar.ToolItem1->action()->associatedObjects().last());
 
     // The probe: the longest wait between two turns of the event loop beyond the timer's own 1 ms.
@@ -151,7 +151,7 @@ int main(int argc, char **argv)
         probe.stop();
         largestOfAllNs = std::max(largestOfAllNs, largestDelayNs);
         std::printf("run %d: %.1f ms, %d rows, %d pieces, largest event-loop delay %.1f ms\n", run + 1,
-                    times.back(), window->control<fw::Listbox>("Listbox1").ListCount(), window->pFI.size(),
+                    times.back(), window->Listbox1().ListCount(), window->pFI.size(),
                     static_cast<double>(largestDelayNs) / 1e6);
     }
     std::sort(times.begin(), times.end());

@@ -8,6 +8,7 @@
 #include "framework/listbox.h"
 #include "framework/resources.h"
 #include "framework/thread.h"
+#include "ui/kindcodes.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/globals.h"
@@ -79,20 +80,20 @@ public:
 protected:
     void Event_Run() override
     {
-        fw::Listbox &list = m_window->control<fw::Listbox>("Listbox1");
+        fw::Listbox &list = m_window->Listbox1();
         for (int i = 0; i < m_rows; ++i) {
             const fw::FolderItem &item = m_items[static_cast<size_t>(i) % m_items.size()];
             list.AddRow(item.Name());
             const int row = list.LastIndex();
             list.setRowPicture(row, m_window->MakeListFolIcon(item));
-            list.setCell(row, 1, Globals::gDateTime(item.ModificationDate()));
-            list.setCell(row, 2, fw::String("Tessolin II") + fw::String("（書類）"));
-            list.setCell(row, 4, "DFS");
-            list.setCell(row, 5, item.AbsolutePath());
+            list.setCell(row, Window1::DateColumn, Globals::gDateTime(item.ModificationDate()));
+            list.setCell(row, Window1::KindCaptionColumn, fw::String("Tessolin II") + fw::String("（書類）"));
+            list.setCell(row, Window1::KindCodeColumn, KindCode::SearchResult);
+            list.setCell(row, Window1::ReferenceColumn, item.AbsolutePath());
             fw::Yield();
         }
         // The run's end, as the folder search's: the window goes back to its idle state.
-        m_window->setToolbarIdle(false);
+        m_window->showIdle(Window1::MoveToTrash::Off);
         done = true;
     }
 
@@ -166,7 +167,7 @@ int main(int argc, char **argv)
     Window1 *window = Window1::instance();
     window->resize(900, 600);
     QApplication::processEvents();
-    fw::Listbox &list = window->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = window->Listbox1();
     QAbstractItemModel *model = list.view()->model();
     const auto limitReached = [](const QElapsedTimer &clock) {
         if (clock.elapsed() < kTimeLimitMs)

@@ -3,9 +3,60 @@
 #include "framework/streams.h"
 #include "framework/thread.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
+
 using fw::String;
 
 namespace {
+
+// How much of "appList.txt" is read: beyond any bound the file is taken to end, so a hostile file
+// costs the start-up neither minutes nor gigabytes. A count line promises as many lines as it likes,
+// so the lines are bounded as well as the rows, and so are the lines of one count (one row's table
+// of a million values alone would take a second).
+constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
+constexpr size_t kMaxRows = 100'000;
+constexpr qint64 kMaxLineBytes = 4096;
+constexpr int kMaxLines = 1'000'000;
+constexpr int32_t kMaxCounted = 10'000; // applications, or document types, of one count
+
+// The catalogue file's lines, within the bounds; a line that is too long is cut.
+class CatalogueLines
+{
+public:
+    explicit CatalogueLines(fw::TextInputStream &stream) : m_stream(stream)
+    {
+        m_stream.setReadLimit(kMaxBytes);
+    }
+
+    String next()
+    {
+        ++m_read;
+        return m_stream.ReadLine(kMaxLineBytes);
+    }
+    bool atEnd() { return m_ended || m_read >= kMaxLines || m_stream.EndOfFile(); }
+    // The file is taken to end here.
+    void end() { m_ended = true; }
+
+private:
+    fw::TextInputStream &m_stream;
+    int m_read = 0;
+    bool m_ended = false;
+};
+
+// A record's lines that are never empty, in file order; a count line is followed by the lines it
+// counts, one of each stem per count.
+struct RecordLine
+{
+    const char *key;
+    std::initializer_list<const char *> countedStems;
+};
+const RecordLine kRecordLines[] = {
+    {"appLabel", {}},          {"appCount", {"appName", "appType"}},
+    {"docCount", {"docType"}}, {"prefName", {}},
+    {"plistNam", {}},          {"apSpName", {}},
+};
 
 // Where "appList.txt" is: the Resources folder beside the executable's folder wins, the default
 // folder comes second. Nil when it is in neither.
@@ -22,18 +73,21 @@ fw::FolderItem locateCatalogueFile(const App &app)
 }
 
 // Reads `count` lines into "<stem>1" ... "<stem>count" of the row, stopping at the end of the file:
-// a count line can be absurd (2000000000), and the lines it promises may not be there.
-void readCountedLines(fw::TextInputStream &stream, fw::Dictionary &row, int32_t count,
+// a count line can be absurd (2000000000), and the lines it promises may not be there. After the
+// most lines that one count may read, the file is taken to end.
+void readCountedLines(CatalogueLines &lines, fw::Dictionary &row, int32_t count,
                       std::initializer_list<const char *> stems)
 {
-    for (int32_t i = 1; i <= count && !stream.EndOfFile(); ++i) {
+    for (int32_t i = 1; i <= std::min(count, kMaxCounted) && !lines.atEnd(); ++i) {
         for (const char *stem : stems) {
-            if (stream.EndOfFile())
+            if (lines.atEnd())
                 break;
-            row.Value(String(stem) + fw::Str(int64_t{i}), stream.ReadLine());
+            row.Value(String(stem) + fw::Str(int64_t{i}), lines.next());
         }
         fw::Yield();
     }
+    if (count > kMaxCounted)
+        lines.end();
 }
 
 } // namespace
@@ -52,37 +106,28 @@ bool App::LoadFile()
     if (!stream)
         return true;
     stream->setEncoding(fw::Encodings::UTF8());
+    CatalogueLines lines(*stream);
 
-    String expected = "appLabel";
+    size_t next = 0; // the record line expected
+    size_t rows = 0;
     do {
-        const String line = stream->ReadLine();
+        const String line = lines.next();
         if (!line.isEmpty()) {
-            if (expected == "appLabel") {
+            const RecordLine &recordLine = kRecordLines[next];
+            if (next == 0) {
+                if (rows == kMaxRows)
+                    break; // the file is taken to end before this row
+                ++rows;
                 Globals::gItem.emplace_back();
-                Globals::gItem.back().Value("appLabel", line);
-                expected = "appCount";
-            } else if (expected == "appCount") {
-                Globals::gItem.back().Value("appCount", line);
-                readCountedLines(*stream, Globals::gItem.back(), fw::ToInt32(fw::Val(line)),
-                                 {"appName", "appType"});
-                expected = "docCount";
-            } else if (expected == "docCount") {
-                Globals::gItem.back().Value("docCount", line);
-                readCountedLines(*stream, Globals::gItem.back(), fw::ToInt32(fw::Val(line)), {"docType"});
-                expected = "prefName";
-            } else if (expected == "prefName") {
-                Globals::gItem.back().Value("prefName", line);
-                expected = "plistName";
-            } else if (expected == "plistName") {
-                Globals::gItem.back().Value("plistNam", line);
-                expected = "apSpName";
-            } else {
-                Globals::gItem.back().Value("apSpName", line);
-                expected = "appLabel";
             }
+            Globals::gItem.back().Value(recordLine.key, line);
+            if (recordLine.countedStems.size() > 0)
+                readCountedLines(lines, Globals::gItem.back(), fw::ToInt32(fw::Val(line)),
+                                 recordLine.countedStems);
+            next = (next + 1) % std::size(kRecordLines);
         }
         fw::Yield();
-    } while (!stream->EndOfFile());
+    } while (!lines.atEnd());
     stream->Close();
     return true;
 }

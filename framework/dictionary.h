@@ -3,7 +3,9 @@
 #include "framework/string.h"
 #include "framework/variant.h"
 
-#include <QHash>
+#include <QHashFunctions>
+
+#include <unordered_map>
 
 namespace fw {
 
@@ -19,7 +21,8 @@ public:
 
 private:
     static QString fold(const String &key) { return key.toQString().toCaseFolded(); }
-    QHash<QString, Variant> m_values;
+    // Not QHash: its smallest table alone takes about 3 KB, and most dictionaries hold a dozen values.
+    std::unordered_map<QString, Variant> m_values;
 };
 
 } // namespace fw

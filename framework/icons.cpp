@@ -16,8 +16,6 @@ namespace fw {
 
 namespace {
 
-constexpr int IconImage = 5;
-constexpr int IconMask = 13;
 constexpr int Side = 16;
 
 const QString &folderKind()

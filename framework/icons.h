@@ -9,9 +9,13 @@
 
 namespace fw {
 
-// The desktop's 16 x 16 icon of a file-system item, by icon number: 5 gives the icon's image, 13 its
-// mask (black where the icon is opaque). An item of a kind without an icon gets the plain file or
-// folder icon. Other numbers have no icon here and give Nil; a Nil item raises NilObjectException.
+// The icon numbers that GetIconFromFile answers.
+constexpr int32_t IconImage = 5; // the icon's image
+constexpr int32_t IconMask = 13; // its mask, black where the icon is opaque
+
+// The desktop's 16 x 16 icon of a file-system item, by icon number. An item of a kind without an icon
+// gets the plain file or folder icon. Other numbers have no icon here and give Nil; a Nil item raises
+// NilObjectException.
 PicturePtr GetIconFromFile(const FolderItem &f, int32_t iconID);
 
 // What an item's icon shows: its kind as a MIME type name, for a file that of its name's extension.

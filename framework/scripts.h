@@ -10,8 +10,9 @@
 namespace fw {
 
 // The compiled scripts are operations of the layer, found by id:
-//   168 moves a file, link or application to the Trash; 169 moves a folder to the Trash;
-//   170 reveals an item in the file manager.
+constexpr int32_t kMoveFileToTrash = 168;   // moves a file, link or application to the Trash
+constexpr int32_t kMoveFolderToTrash = 169; // moves a folder to the Trash
+constexpr int32_t kRevealItem = 170;        // reveals an item in the file manager
 // Each acts on its first parameter, an item's absolute path. Moves are checked again just before
 // they happen and never fall back to deleting: an item that cannot go to the Trash stays in place.
 // A move's optional second parameter is the identity the item had when it was found

@@ -7,8 +7,10 @@
 #include "framework/specialfolder.h"
 #include "framework/trash.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -22,10 +24,6 @@
 namespace fw {
 
 namespace {
-
-constexpr int32_t kMoveFileToTrash = 168;
-constexpr int32_t kMoveFolderToTrash = 169;
-constexpr int32_t kRevealItem = 170;
 
 // A file manager that does not answer within this time is taken as absent.
 constexpr int kRevealTimeoutMs = 3000;
@@ -162,25 +160,35 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
         moveToTrash(String::fromBytes(sidecar, Encodings::UTF8()), sidecar);
 }
 
+// Opens the folder that holds the item with the desktop's default handler.
+void openHoldingFolder(const FolderItem &item)
+{
+    const FolderItem folder = item.Parent();
+    QDesktopServices::openUrl((folder.isNil() ? item : folder).url());
+}
+
 void reveal(const QByteArray &path)
 {
     const FolderItem item = FolderItem::fromNativePath(path);
     if (!item.Exists())
         return;
-    const QUrl url = item.url();
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-        call << QStringList{url.toString(QUrl::FullyEncoded)} << QString();
-        const QDBusMessage reply = bus.call(call, QDBus::Block, kRevealTimeoutMs);
-        if (reply.type() == QDBusMessage::ReplyMessage)
-            return;
+    if (!bus.isConnected()) {
+        openHoldingFolder(item);
+        return;
     }
-    // No file manager answered: open the folder that holds the item.
-    const FolderItem folder = item.Parent();
-    QDesktopServices::openUrl((folder.isNil() ? item : folder).url());
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{item.url().toString(QUrl::FullyEncoded)} << QString();
+    // The window never waits on the file manager: an error, or no answer in time, opens the folder.
+    auto *watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(call, kRevealTimeoutMs), QCoreApplication::instance());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [item](QDBusPendingCallWatcher *answered) {
+        if (answered->isError())
+            openHoldingFolder(item);
+        answered->deleteLater();
+    });
 }
 
 void run(int32_t id, const std::vector<ScriptParameter> &parameters)

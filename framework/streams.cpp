@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +42,18 @@ TextInputStream::TextInputStream(const QByteArray &nativePath) : m_encoding(Enco
         m_file.skip(3);
 }
 
+bool TextInputStream::fill()
+{
+    if (m_position < m_buffer.size())
+        return true;
+    if (!m_file.isOpen())
+        return false;
+    const qint64 allowed = m_readLimit < 0 ? kChunk : std::min(kChunk, m_readLimit - m_file.pos());
+    m_buffer = allowed > 0 ? m_file.read(allowed) : QByteArray();
+    m_position = 0;
+    return !m_buffer.isEmpty();
+}
+
 String TextInputStream::ReadLine()
 {
     return ReadLine(-1);
@@ -48,18 +62,23 @@ String TextInputStream::ReadLine()
 String TextInputStream::ReadLine(qint64 maxLineBytes)
 {
     QByteArray line;
-    char c;
-    while (m_file.isOpen() && m_file.getChar(&c)) {
-        if (c == '\n')
-            break;
-        if (c == '\r') {
-            char next;
-            if (m_file.peek(&next, 1) == 1 && next == '\n')
-                m_file.skip(1);
-            break;
-        }
-        if (maxLineBytes < 0 || line.size() < maxLineBytes)
-            line.append(c);
+    while (fill()) {
+        const char *begin = m_buffer.constData() + m_position;
+        const char *end = m_buffer.constData() + m_buffer.size();
+        const char *stop = std::find_if(begin, end, [](char c) { return c == '\n' || c == '\r'; });
+        const qint64 room = maxLineBytes < 0 ? stop - begin : std::max<qint64>(maxLineBytes - line.size(), 0);
+        const qsizetype kept = static_cast<qsizetype>(std::min<qint64>(stop - begin, room));
+        if (line.isEmpty())
+            line = QByteArray(begin, kept); // sized to the line, as callers often keep lines
+        else
+            line.append(begin, kept);
+        m_position += stop - begin;
+        if (stop == end)
+            continue;
+        ++m_position;
+        if (*stop == '\r' && fill() && m_buffer.at(m_position) == '\n')
+            ++m_position;
+        break;
     }
     return String::fromBytes(line, m_encoding);
 }
@@ -72,24 +91,27 @@ String TextInputStream::ReadAll()
 String TextInputStream::ReadAll(qint64 maxBytes)
 {
     QByteArray all;
-    while (m_file.isOpen() && !m_file.atEnd() && (maxBytes < 0 || all.size() < maxBytes)) {
-        const qint64 want = maxBytes < 0 ? kChunk : std::min(kChunk, maxBytes - all.size());
-        const QByteArray chunk = m_file.read(want);
-        if (chunk.isEmpty())
-            break;
-        all += chunk;
+    while ((maxBytes < 0 || all.size() < maxBytes) && fill()) {
+        const qsizetype available = m_buffer.size() - m_position;
+        const qsizetype want =
+            maxBytes < 0 ? available
+                         : static_cast<qsizetype>(std::min<qint64>(available, maxBytes - all.size()));
+        all.append(m_buffer.constData() + m_position, want);
+        m_position += want;
     }
     return String::fromBytes(all, m_encoding);
 }
 
 bool TextInputStream::EndOfFile()
 {
-    return !m_file.isOpen() || m_file.atEnd();
+    return !fill();
 }
 
 void TextInputStream::Close()
 {
     m_file.close();
+    m_buffer.clear();
+    m_position = 0;
 }
 
 BinaryStream::BinaryStream(const QByteArray &nativePath, bool readWrite)

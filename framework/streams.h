@@ -17,6 +17,9 @@ public:
     explicit TextInputStream(const QByteArray &nativePath);
     bool isOpen() const { return m_file.isOpen(); }
 
+    // Reads nothing beyond the file's first `bytes` bytes: the file seems to end there.
+    void setReadLimit(qint64 bytes) { m_readLimit = bytes; }
+
     // The encoding the lines are labelled with; UTF-8 unless set.
     void setEncoding(const TextEncoding *encoding) { m_encoding = encoding; }
     const TextEncoding *encoding() const { return m_encoding; }
@@ -33,8 +36,14 @@ public:
     void Close();
 
 private:
+    // Refills the buffer once it is used up; False at the end of what may be read.
+    bool fill();
+
     QFile m_file;
     const TextEncoding *m_encoding;
+    qint64 m_readLimit = -1;
+    QByteArray m_buffer;
+    qsizetype m_position = 0; // in m_buffer
 };
 
 // Reads a binary file; integers are big-endian. A read past the end gives what the file still holds

@@ -6,20 +6,17 @@ namespace fw {
 
 int Variant::type() const
 {
-    switch (m_value.index()) {
-    case 1:
+    if (std::holds_alternative<int32_t>(m_value))
         return TypeInteger;
-    case 2:
+    if (std::holds_alternative<double>(m_value))
         return TypeDouble;
-    case 3:
+    if (std::holds_alternative<bool>(m_value))
         return TypeBoolean;
-    case 4:
+    if (std::holds_alternative<String>(m_value))
         return TypeString;
-    case 5:
+    if (std::holds_alternative<FolderItem>(m_value))
         return TypeObject;
-    default:
-        return TypeNil;
-    }
+    return TypeNil;
 }
 
 String Variant::StringValue() const

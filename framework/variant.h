@@ -8,20 +8,26 @@
 
 namespace fw {
 
-// A value of one of the framework's value types. Type codes (VarType): 0 Nil, 2 integer, 5 double,
-// 8 string, 9 object, 11 Boolean.
+// A value of one of the framework's value types; VarType gives its type code, one of Type.
 class Variant
 {
 public:
-    enum Type { TypeNil = 0, TypeInteger = 2, TypeDouble = 5, TypeString = 8, TypeObject = 9, TypeBoolean = 11 };
+    enum Type {
+        TypeNil = 0,
+        TypeInteger = 2,
+        TypeDouble = 5,
+        TypeString = 8,
+        TypeObject = 9,
+        TypeBoolean = 11
+    };
 
     Variant() = default;
-    Variant(int32_t value) : m_value(value) {}          // NOLINT(google-explicit-constructor)
-    Variant(double value) : m_value(value) {}           // NOLINT(google-explicit-constructor)
-    Variant(bool value) : m_value(value) {}             // NOLINT(google-explicit-constructor)
-    Variant(const String &value) : m_value(value) {}    // NOLINT(google-explicit-constructor)
+    Variant(int32_t value) : m_value(value) {}             // NOLINT(google-explicit-constructor)
+    Variant(double value) : m_value(value) {}              // NOLINT(google-explicit-constructor)
+    Variant(bool value) : m_value(value) {}                // NOLINT(google-explicit-constructor)
+    Variant(const String &value) : m_value(value) {}       // NOLINT(google-explicit-constructor)
     Variant(const char *value) : m_value(String(value)) {} // NOLINT(google-explicit-constructor)
-    Variant(const FolderItem &value) : m_value(value) {} // NOLINT(google-explicit-constructor)
+    Variant(const FolderItem &value) : m_value(value) {}   // NOLINT(google-explicit-constructor)
 
     int type() const;
     bool isNil() const { return std::holds_alternative<std::monostate>(m_value); }

@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libboost-context-dev libicu-dev libglib2.0-dev libgl-dev
     libgtest-dev libgmock-dev googletest
-    fonts-ipafont-gothic xvfb xauth trash-cli
+    fonts-ipafont-gothic xvfb xauth trash-cli dbus-daemon
     clang libclang-rt-14-dev
 )
 missing=()

@@ -179,6 +179,49 @@ TEST_F(CatalogueFile, loadFile_absurdCountStopsAtTheEndOfTheFile)
     EXPECT_FALSE(Globals::gItem[0].HasKey("docCount"));
 }
 
+TEST_F(CatalogueFile, loadFile_readsWithinItsBounds_asIfTheFileEndedThere)
+{
+    const auto load = [this](const QByteArray &text) {
+        Globals::gItem.clear();
+        writeResources(text);
+        EXPECT_TRUE(m_app.LoadFile());
+    };
+    const auto length = [](size_t row, const char *key) { return value(row, key).bytes().size(); };
+
+    // A line is cut at 4 KiB; the rest of it is skipped, not taken for the next line.
+    load("P\n1\n" + QByteArray(5000, 'n') + "\nAPPLWqj5\n0\npref\nplist\nsupport\n");
+    EXPECT_EQ(length(0, "appName1"), 4096);
+    EXPECT_EQ(value(0, "appType1"), String("APPLWqj5"));
+    EXPECT_EQ(value(0, "apSpName"), String("support"));
+
+    // Nothing past the first 16 MiB: the line that crosses it ends there.
+    const QByteArray line4k = QByteArray(4095, 'd') + '\n';
+    load("P\n0\n4097\n" + line4k.repeated(4096) + "beyond\n");
+    EXPECT_EQ(length(0, "docType4096"), 4096 - 9);
+    EXPECT_FALSE(Globals::gItem[0].HasKey("docType4097"));
+
+    // 100,000 rows; the next label is not read.
+    const QByteArray row = "P\n0\n0\np\nq\nr\n";
+    load(row.repeated(100'000) + "Last\n0\n0\np\nq\nr\n");
+    EXPECT_EQ(Globals::gItem.size(), 100'000u);
+    EXPECT_EQ(value(99'999, "appLabel"), String("P"));
+
+    // 1,000,000 lines, empty ones too.
+    load(QByteArray(999'999, '\n') + kQuillary);
+    ASSERT_EQ(Globals::gItem.size(), 1u);
+    EXPECT_EQ(Globals::gItem[0].Count(), 1);
+    load(QByteArray(1'000'000, '\n') + kQuillary);
+    EXPECT_TRUE(Globals::gItem.empty());
+
+    // A count reads at most 10,000 applications (or document types), and the file ends after them.
+    load("P\n10001\n" + QByteArray("name\ncode\n").repeated(10'001) + "0\npref\nplist\nsupport\n");
+    EXPECT_EQ(value(0, "appType10000"), String("code"));
+    EXPECT_FALSE(Globals::gItem[0].HasKey("appName10001"));
+    EXPECT_FALSE(Globals::gItem[0].HasKey("docCount"));
+    load("P\n10000\n" + QByteArray("name\ncode\n").repeated(10'000) + "0\npref\nplist\nsupport\n");
+    EXPECT_EQ(value(0, "apSpName"), String("support"));
+}
+
 TEST_F(CatalogueFile, loadFile_fileEndingAfterALabelLeavesTheLabelOnly)
 {
     writeResources(kQuillary + "Ombrisk\n");

@@ -11,10 +11,15 @@
 #include "tests/support/records.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
+#include "workers/preferencerecord.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QDeadlineTimer>
+#include <QScopeGuard>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -105,7 +110,7 @@ protected:
     // Each group row's label and index list, in list order.
     Groups groups() const
     {
-        const auto &list = window->control<fw::Listbox>("Listbox1");
+        const auto &list = window->Listbox1();
         Groups result;
         for (int row = 0; row < list.ListCount(); ++row) {
             if (list.Cell(row, 1).isEmpty())
@@ -236,7 +241,7 @@ TEST_F(DocumentsTest, stopDuringAReader_letsItFinish_andEndsTheRunAtTheNextProdu
 
     // The user clicks Stop while the first message is up.
     testsupport::ModalAnswers dialogs({[this](QWidget *modal) {
-        window->control<Toolbar1>("Toolbar11").ToolItem5->action()->trigger();
+        window->Toolbar11().ToolItem5->action()->trigger();
         return testsupport::acceptMessage()(modal);
     }});
     collect();
@@ -245,7 +250,7 @@ TEST_F(DocumentsTest, stopDuringAReader_letsItFinish_andEndsTheRunAtTheNextProdu
     EXPECT_TRUE(dialogs.allAnswered());
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
     EXPECT_EQ(groups(), (Groups{{"Ombrisk", "0:"}}));
-    EXPECT_EQ(window->control<fw::StaticText>("StaticText1").Text().toStdString(), "処理が中止されました。");
+    EXPECT_EQ(window->StaticText1().Text().toStdString(), "処理が中止されました。");
 }
 
 TEST_F(DocumentsTest, documentsFieldThatIsAFile_isRegisteredAllTheSame_andAnEmptyOneGivesNothing)
@@ -329,6 +334,55 @@ TEST_F(DocumentsTest, brokenRecords_areMissingRecords_withoutAMessage)
     EXPECT_TRUE(pieces().empty());
     EXPECT_TRUE(groups().empty());
     EXPECT_EQ(dialogs.seen(), QStringList());
+}
+
+TEST_F(DocumentsTest, recordFilesOverOneMiB_areMissingRecords_withoutAMessage)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    constexpr qsizetype kMiB = 1024 * 1024;
+    // Bytes after the last field are no part of the record; they only make the file larger.
+    const QByteArray tessolin = testsupport::pref2Record(record("", "", documents.toUtf8()));
+    writeRecord(kTessolinPrefs, "pref2", tessolin + QByteArray(kMiB - tessolin.size(), '\0'));
+    const QByteArray quillary = testsupport::prefRecord(record("", "", documents.toUtf8()));
+    writeRecord(kQuillaryPrefs, "pref", quillary + QByteArray(kMiB + 1 - quillary.size(), '\0'));
+    addProduct("Tessolin II", "", "Tmx3Wqj1");
+    addProduct("Quillary", "", "QvayWqj5");
+
+    testsupport::ModalAnswers dialogs;
+    collect();
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
+    EXPECT_EQ(groups(), (Groups{{"Tessolin II", "0:"}}));
+    EXPECT_EQ(dialogs.seen(), QStringList());
+}
+
+TEST_F(DocumentsTest, stopDuringASlowRecordRead_endsTheRunAtOnce)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    testsupport::PrefRecord slow = record("", "", documents.toUtf8());
+    slow.entries = QList<int>(1000, 7);
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(slow));
+    writeRecord(kOmbriskPrefs, "pref2", testsupport::pref2Record(record("", "", documents.toUtf8())));
+    addProduct("Quillary", "", "QvayWqj5");
+    addProduct("Ombrisk", "", "ZorpWqj4");
+
+    // Each read takes a while, and the user presses Stop during the 50th.
+    int reads = 0;
+    int readsAfterStop = 0;
+    SetPreferenceRecordReadHook([&] {
+        QThread::msleep(1);
+        if (window->pStopThread2)
+            ++readsAfterStop;
+        if (++reads == 50)
+            QTimer::singleShot(
+                0, [this] { window->control<Toolbar1>("Toolbar11").ToolItem5->action()->trigger(); });
+    });
+    const auto noHook = qScopeGuard([] { SetPreferenceRecordReadHook({}); });
+    collect();
+    EXPECT_LE(readsAfterStop, 1) << "the read that saw the stop is the last";
+    EXPECT_LT(reads, 60);
+    EXPECT_TRUE(pieces().empty());
+    EXPECT_TRUE(groups().empty());
+    EXPECT_EQ(status().Text().toStdString(), "処理が中止されました。");
 }
 
 TEST_F(DocumentsTest, protectedLocations_areNeverTakenForADocumentsFolder)

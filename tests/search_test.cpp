@@ -171,7 +171,7 @@ TEST_F(SearchTest, firstSearch_asksNothing_andListsEveryFindBelowTheFolder)
         EXPECT_FALSE(list().Cell(r, 1).isEmpty());
     }
     EXPECT_FALSE(toolbar().ToolItem4->Enabled());
-    EXPECT_FALSE(window->control<fw::StaticText>("StaticText1").Visible());
+    EXPECT_FALSE(window->StaticText1().Visible());
 }
 
 TEST_F(SearchTest, afterACollection_theSearchAsks_andCancelKeepsEverything)
@@ -354,6 +354,10 @@ TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
     EXPECT_LT(kept, 200);
     EXPECT_EQ(rows().back().name, QStringLiteral("f%1.alp").arg(kept - 1, 3, 10, QChar('0')));
     EXPECT_EQ(status().Text().toQString(), "処理が中止されました。");
+    EXPECT_TRUE(status().Visible());
+    EXPECT_FALSE(wheel().Visible());
+    // A stopped search leaves no piece to move.
+    EXPECT_FALSE(toolbar().ToolItem4->Enabled());
     pause(50);
     EXPECT_EQ(list().ListCount(), kept);
     EXPECT_EQ(window->pCountFind, 1);

@@ -4,12 +4,15 @@
 #include "framework/progresswheel.h"
 #include "framework/resources.h"
 #include "framework/statictext.h"
+#include "framework/thread.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/mainwindow.h"
+#include "tests/support/modal.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -19,6 +22,9 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -49,8 +55,8 @@ TEST_F(Window1Test, afterOpening_theWindowIsIdle)
     EXPECT_FALSE(toolbar().ToolItem5->Enabled());
     EXPECT_TRUE(toolbar().ToolItem9->Enabled());
 
-    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
-    auto &status = window->control<fw::StaticText>("StaticText1");
+    auto &wheel = window->ProgressWheel1();
+    auto &status = window->StaticText1();
     EXPECT_FALSE(wheel.Visible());
     EXPECT_FALSE(wheel.widget()->isVisible());
     EXPECT_FALSE(wheel.isSpinning());
@@ -83,9 +89,12 @@ TEST_F(Window1Test, theSixToolIcons_are32x32_andTheSpacesHaveNone)
     EXPECT_NE(toolbar().ToolItem1->Icon(), toolbar().ToolItem4->Icon());
 }
 
-TEST_F(Window1Test, controlsAreReachedByName_andAnUnknownNameRaises)
+TEST_F(Window1Test, controlsAreReachedByNameOrAccessor_andAnUnknownNameRaises)
 {
-    EXPECT_EQ(&window->control<fw::Listbox>("Listbox1"), &list());
+    EXPECT_EQ(&window->control<Toolbar1>("Toolbar11"), &window->Toolbar11());
+    EXPECT_EQ(&window->control<fw::Listbox>("Listbox1"), &window->Listbox1());
+    EXPECT_EQ(&window->control<fw::ProgressWheel>("ProgressWheel1"), &window->ProgressWheel1());
+    EXPECT_EQ(&window->control<fw::StaticText>("StaticText1"), &window->StaticText1());
     EXPECT_THROW(window->control<fw::Listbox>("Listbox2"), fw::NilObjectException);
     EXPECT_THROW(window->control<fw::StaticText>("Listbox1"), fw::NilObjectException);
 }
@@ -164,8 +173,8 @@ TEST_F(Window1Test, theUsersTickOnAGroupRow_passesToItsOwnChildRowsOnly)
 
 TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)
 {
-    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
-    auto &status = window->control<fw::StaticText>("StaticText1");
+    auto &wheel = window->ProgressWheel1();
+    auto &status = window->StaticText1();
     QWidget *content = window->centralWidget();
     EXPECT_EQ(content->size(), QSize(640, 400));
     EXPECT_EQ(list().widget()->geometry(), QRect(-1, -1, 642, 380));
@@ -191,12 +200,40 @@ TEST_F(Window1Test, resizing_keepsTheListAttached_andTheStatusLineBottomLeft)
 
 TEST_F(Window1Test, theWheel_turnsWhileItIsShown)
 {
-    auto &wheel = window->control<fw::ProgressWheel>("ProgressWheel1");
+    auto &wheel = window->ProgressWheel1();
     wheel.setVisible(true);
     QApplication::processEvents();
     EXPECT_TRUE(wheel.isSpinning());
     wheel.setVisible(false);
     EXPECT_FALSE(wheel.isSpinning());
+}
+
+TEST_F(Window1Test, aWorkerEndedByAnError_leavesTheWindowIdle_withMoveToTrashOffAfterASearch)
+{
+    struct FailingWorker : fw::Thread
+    {
+        void Event_Run() override { throw std::runtime_error("worker failed"); }
+    };
+    const testsupport::ModalAnswers answers; // the error's message is closed with its button
+    for (const int32_t searches : {0, 1}) {
+        window->pCountFind = searches;
+        window->showRunStarted();
+        window->showRunning("取得中...");
+        list().setUserExpansionEnabled(false);
+        std::make_shared<FailingWorker>()->Run();
+        const QDeadlineTimer deadline(10000);
+        while (toolbar().ToolItem5->Enabled() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+
+        EXPECT_FALSE(status().Visible());
+        EXPECT_FALSE(wheel().Visible());
+        EXPECT_TRUE(toolbar().ToolItem1->Enabled());
+        EXPECT_EQ(toolbar().ToolItem4->Enabled(), searches == 0);
+        EXPECT_TRUE(toolbar().ToolItem6->Enabled());
+        EXPECT_FALSE(toolbar().ToolItem5->Enabled());
+        EXPECT_TRUE(toolbar().ToolItem9->Enabled());
+        EXPECT_TRUE(list().UserExpansionEnabled());
+    }
 }
 
 TEST_F(Window1Test, theToolbarSitsAtTheTop)
@@ -222,7 +259,7 @@ TEST_F(Window1Test, rowIcons_areSharedByKind_andARunsEnd_showsItsRows)
 
     list().AddRow("one.tsl");
     list().setRowPicture(list().LastIndex(), icon);
-    window->setToolbarIdle(false);
+    window->showIdle(Window1::MoveToTrash::Off);
     QAbstractItemModel *model = list().view()->model();
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data().toString(), "one.tsl");

@@ -2,7 +2,7 @@
 
 #include "framework/resources.h"
 
-#include <array>
+#include <map>
 #include <memory>
 
 namespace {
@@ -23,20 +23,33 @@ fw::ToolButton *appendItem(fw::Toolbar &bar, const char *name, int style, const 
 constexpr int Push = fw::ToolButton::StylePushButton;
 constexpr int Space = fw::ToolButton::StyleSpace;
 
-// The picture resource ids, in the order of the caches below.
-constexpr std::array<int, 12> PictureIds{168, 169, 172, 173, 174, 175, 176, 177, 178, 179, 180, 181};
+// The pictures' resource ids, a numbering of their own: the scripts' 168 and 169 are other resources.
+enum PictureId : int {
+    DiskMaskPicture = 168,
+    DiskPicture = 169,
+    FindItemPicture = 172,
+    FindItemMaskPicture = 173,
+    DeletePicture = 174,
+    DeleteMaskPicture = 175,
+    StopPicture = 176,
+    StopMaskPicture = 177,
+    ShowFinderPicture = 178,
+    ShowFinderMaskPicture = 179,
+    ClearPicture = 180,
+    ClearMaskPicture = 181,
+};
 
-std::array<fw::PicturePtr, 12> &caches()
+std::map<PictureId, fw::PicturePtr> &caches()
 {
-    static std::array<fw::PicturePtr, 12> pictures;
+    static std::map<PictureId, fw::PicturePtr> pictures;
     return pictures;
 }
 
-fw::PicturePtr cachedPicture(size_t slot)
+fw::PicturePtr cachedPicture(PictureId id)
 {
-    fw::PicturePtr &cache = caches()[slot];
+    fw::PicturePtr &cache = caches()[id];
     if (!cache)
-        cache = fw::GetPicture(PictureIds[slot]);
+        cache = fw::GetPicture(id);
     return cache;
 }
 
@@ -57,66 +70,66 @@ Toolbar1::Toolbar1()
 
 fw::PicturePtr disk_mask()
 {
-    return cachedPicture(0);
+    return cachedPicture(DiskMaskPicture);
 }
 
 fw::PicturePtr disk()
 {
-    return cachedPicture(1);
+    return cachedPicture(DiskPicture);
 }
 
 fw::PicturePtr findItem()
 {
-    return cachedPicture(2);
+    return cachedPicture(FindItemPicture);
 }
 
 fw::PicturePtr findItem_Mask()
 {
-    return cachedPicture(3);
+    return cachedPicture(FindItemMaskPicture);
 }
 
 fw::PicturePtr delete_()
 {
-    return cachedPicture(4);
+    return cachedPicture(DeletePicture);
 }
 
 fw::PicturePtr delete_Mask()
 {
-    return cachedPicture(5);
+    return cachedPicture(DeleteMaskPicture);
 }
 
 fw::PicturePtr stop()
 {
-    return cachedPicture(6);
+    return cachedPicture(StopPicture);
 }
 
 fw::PicturePtr stop_Mask()
 {
-    return cachedPicture(7);
+    return cachedPicture(StopMaskPicture);
 }
 
 fw::PicturePtr showFinder()
 {
-    return cachedPicture(8);
+    return cachedPicture(ShowFinderPicture);
 }
 
 fw::PicturePtr showFinder_Mask()
 {
-    return cachedPicture(9);
+    return cachedPicture(ShowFinderMaskPicture);
 }
 
 fw::PicturePtr clear()
 {
-    return cachedPicture(10);
+    return cachedPicture(ClearPicture);
 }
 
 fw::PicturePtr clear_Mask()
 {
-    return cachedPicture(11);
+    return cachedPicture(ClearMaskPicture);
 }
 
 void ReleaseToolbarPictures()
 {
-    for (fw::PicturePtr &cache : caches())
+    for (auto &[id, cache] : caches())
         cache.reset();
 }

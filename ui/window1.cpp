@@ -57,8 +57,8 @@ Window1::Window1()
     Layout();
     CreateControls();
     AddMenuHandlers();
-    // An error that ends a worker leaves the window as it is between runs, usable.
-    fw::SetUnhandledExceptionHook([this] { setIdle(); });
+    // An error that ends a worker leaves the window idle and usable, Move to Trash off after a search.
+    fw::SetUnhandledExceptionHook([this] { showIdle(pCountFind == 0 ? MoveToTrash::On : MoveToTrash::Off); });
 }
 
 Window1::~Window1()
@@ -99,19 +99,21 @@ void Window1::_CreateControls0()
         auto toolbar = std::make_unique<Toolbar1>();
         toolbar->setName("Toolbar11");
         addControl(std::move(toolbar));
-        auto &bar = control<Toolbar1>("Toolbar11");
+        m_toolbar11 = &control<Toolbar1>("Toolbar11");
+        auto &bar = Toolbar11();
         bar.Action = [this](fw::ToolItem &item) { Toolbar11_Action(item); };
         bar.Open = [this] { Toolbar11_Open(); };
     }
     {
-        auto list = std::make_unique<fw::Listbox>(6);
+        auto list = std::make_unique<fw::Listbox>(ColumnCount);
         list->setName("Listbox1");
         addControl(std::move(list));
-        auto &listbox = control<fw::Listbox>("Listbox1");
+        m_listbox1 = &control<fw::Listbox>("Listbox1");
+        auto &listbox = Listbox1();
         listbox.setBounds(-1, -1, 642, 380);
         listbox.setLocks(true, true, true, true);
-        const char *headings[] = {"名前", "修正日", "種別", " ", "", ""};
-        for (int column = 0; column < 6; ++column)
+        const char *headings[ColumnCount] = {"名前", "修正日", "種別", " ", "", ""};
+        for (int column = 0; column < ColumnCount; ++column)
             listbox.setHeading(column, headings[column]);
         listbox.setColumnWidths("");
         listbox.setVisible(true);
@@ -127,7 +129,8 @@ void Window1::_CreateControls0()
         auto wheel = std::make_unique<fw::ProgressWheel>();
         wheel->setName("ProgressWheel1");
         addControl(std::move(wheel));
-        auto &progress = control<fw::ProgressWheel>("ProgressWheel1");
+        m_progressWheel1 = &control<fw::ProgressWheel>("ProgressWheel1");
+        auto &progress = ProgressWheel1();
         progress.setBounds(10, 382, 16, 16);
         progress.setLocks(true, false, false, true);
         progress.setVisible(true);
@@ -137,7 +140,8 @@ void Window1::_CreateControls0()
         auto text = std::make_unique<fw::StaticText>();
         text->setName("StaticText1");
         addControl(std::move(text));
-        auto &status = control<fw::StaticText>("StaticText1");
+        m_staticText1 = &control<fw::StaticText>("StaticText1");
+        auto &status = StaticText1();
         status.setBounds(30, 382, 440, 20);
         status.setLocks(true, false, false, true);
         status.setText("Untitled");
@@ -158,7 +162,7 @@ void Window1::AddMenuHandlers()
 
 void Window1::Toolbar11_Open()
 {
-    auto &bar = control<Toolbar1>("Toolbar11");
+    auto &bar = Toolbar11();
     bar.ToolItem1->setIcon(toolIcon(disk(), disk_mask()));
     bar.ToolItem4->setIcon(toolIcon(delete_(), delete_Mask()));
     bar.ToolItem6->setIcon(toolIcon(findItem(), findItem_Mask()));
@@ -179,36 +183,60 @@ void Window1::closeEvent(QCloseEvent *event)
     fw::Window::closeEvent(event);
 }
 
-void Window1::setIdle()
+void Window1::showRunStarted()
 {
-    control<fw::StaticText>("StaticText1").setVisible(false);
-    control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
-    setToolbarIdle(pCountFind == 0);
-    control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
+    Toolbar1 &toolbar = Toolbar11();
+    toolbar.ToolItem1->setEnabled(false);
+    toolbar.ToolItem4->setEnabled(false);
+    toolbar.ToolItem6->setEnabled(false);
+    toolbar.ToolItem5->setEnabled(true);
+    toolbar.ToolItem9->setEnabled(false);
 }
 
-void Window1::setToolbarIdle(bool moveToTrash)
+void Window1::showRunning(const fw::String &status)
+{
+    StaticText1().setVisible(true);
+    ProgressWheel1().setVisible(true);
+    StaticText1().setText(status);
+}
+
+void Window1::showIdle(MoveToTrash moveToTrash)
+{
+    StaticText1().setVisible(false);
+    ProgressWheel1().setVisible(false);
+    showRunEnded(moveToTrash);
+}
+
+void Window1::showStopped(MoveToTrash moveToTrash)
+{
+    StaticText1().setText("処理が中止されました。");
+    ProgressWheel1().setVisible(false);
+    showRunEnded(moveToTrash);
+}
+
+void Window1::showRunEnded(MoveToTrash moveToTrash)
 {
     // A run's last rows show with its end, not with the list's next batch.
-    control<fw::Listbox>("Listbox1").showAddedRows();
-    auto &bar = control<Toolbar1>("Toolbar11");
-    bar.ToolItem1->setEnabled(true);
-    bar.ToolItem4->setEnabled(moveToTrash);
-    bar.ToolItem6->setEnabled(true);
-    bar.ToolItem5->setEnabled(false);
-    bar.ToolItem9->setEnabled(true);
+    Listbox1().showAddedRows();
+    Toolbar1 &toolbar = Toolbar11();
+    toolbar.ToolItem1->setEnabled(true);
+    toolbar.ToolItem4->setEnabled(moveToTrash == MoveToTrash::On);
+    toolbar.ToolItem6->setEnabled(true);
+    toolbar.ToolItem5->setEnabled(false);
+    toolbar.ToolItem9->setEnabled(true);
+    Listbox1().setUserExpansionEnabled(true);
 }
 
 void Window1::InitApp()
 {
     setTitle("Velloran アンインストーラ");
-    control<fw::Listbox>("Listbox1").setColumnWidths("*,*,*,0,0,0");
-    auto &bar = control<Toolbar1>("Toolbar11");
+    Listbox1().setColumnWidths("*,*,*,0,0,0");
+    auto &bar = Toolbar11();
     bar.ToolItem4->setEnabled(false);
     bar.ToolItem8->setEnabled(false);
     bar.ToolItem5->setEnabled(false);
-    control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
-    control<fw::StaticText>("StaticText1").setVisible(false);
+    ProgressWheel1().setVisible(false);
+    StaticText1().setVisible(false);
 }
 
 fw::MenuItem &Window1::HelpMenu() const

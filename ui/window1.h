@@ -8,10 +8,14 @@
 
 namespace fw {
 class AppleMenuItem;
+class Listbox;
 class MenuItem;
+class ProgressWheel;
 class QuitMenuItem;
+class StaticText;
 class ToolItem;
 } // namespace fw
+class Toolbar1;
 
 // The main window: the toolbar, the six-column list of found pieces, the progress wheel and the
 // status text along the bottom, and the state that the window shares with the worker threads.
@@ -25,6 +29,23 @@ public:
 
     Window1();
     ~Window1() override;
+
+    // The list's columns. 3 to 5 have width 0; 4 and 5 carry data for the code.
+    enum Column : int {
+        NameColumn,        // the product's label or the item's name; the tick
+        DateColumn,        // the modification date; empty on a group row
+        KindCaptionColumn, // what the piece is, in words; empty on a group row
+        SpareColumn,       // never written
+        KindCodeColumn,    // the kind code (ui/kindcodes.h)
+        ReferenceColumn,   // a group row's index list, a child row's registry index, a search row's path
+        ColumnCount
+    };
+
+    // The window's controls, made with it: the toolbar, the list, the progress wheel and the status text.
+    Toolbar1 &Toolbar11() const { return *m_toolbar11; }
+    fw::Listbox &Listbox1() const { return *m_listbox1; }
+    fw::ProgressWheel &ProgressWheel1() const { return *m_progressWheel1; }
+    fw::StaticText &StaticText1() const { return *m_staticText1; }
 
     // Stop request for the collection thread.
     bool pStopThread2 = false;
@@ -43,8 +64,20 @@ public:
     fw::PicturePtr MakeListFolIcon(const fw::FolderItem &f);
     // Asks, then empties the list and the registry.
     void ClearListBox();
-    // The toolbar between runs: collect, search and Clear List on, Stop off, Move to Trash as given.
-    void setToolbarIdle(bool moveToTrash);
+
+    // The window's run states, set by the commands that start a run and by the workers. While a run
+    // lasts, Stop is the only one on of the items that start a run or clear the list. When it ends
+    // or stops the wheel goes, and the toolbar is idle again: collect, search and Clear List on, Stop
+    // off, Move to Trash as the run leaves it (off after a search).
+    enum class MoveToTrash { Off, On };
+    // A command starts a worker: the toolbar while the run lasts.
+    void showRunStarted();
+    // The worker shows its status text and the progress wheel.
+    void showRunning(const fw::String &status);
+    // The run ended: the status text and the wheel are hidden.
+    void showIdle(MoveToTrash moveToTrash);
+    // The run was stopped: the status text says so and stays shown; the wheel is hidden.
+    void showStopped(MoveToTrash moveToTrash);
 
     // The items of the window's menu bar, looked up by name.
     fw::MenuItem &HelpMenu() const;
@@ -84,8 +117,11 @@ private:
     void DeleteItem();
     void RevealFile();
 
-    // The toolbar while a worker runs: only Stop is on among the items that start or clear.
-    void setRunning();
-    // The window as it is between runs, after a worker ended without restoring it.
-    void setIdle();
+    // The toolbar and the list at the end of a run, ended or stopped.
+    void showRunEnded(MoveToTrash moveToTrash);
+
+    Toolbar1 *m_toolbar11 = nullptr;
+    fw::Listbox *m_listbox1 = nullptr;
+    fw::ProgressWheel *m_progressWheel1 = nullptr;
+    fw::StaticText *m_staticText1 = nullptr;
 };

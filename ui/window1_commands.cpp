@@ -1,6 +1,7 @@
 // The toolbar's commands: collect, search, move to the Trash, show in the file manager, stop and
 // clear the list. The long ones prepare the window and start a worker, which restores the toolbar.
 #include "framework/listbox.h"
+#include "ui/kindcodes.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/cautiondialog.h"
@@ -29,21 +30,11 @@ void Window1::Toolbar11_Action(fw::ToolItem &item)
     }
 }
 
-void Window1::setRunning()
-{
-    Toolbar1 &toolbar = control<Toolbar1>("Toolbar11");
-    toolbar.ToolItem1->setEnabled(false);
-    toolbar.ToolItem4->setEnabled(false);
-    toolbar.ToolItem6->setEnabled(false);
-    toolbar.ToolItem5->setEnabled(true);
-    toolbar.ToolItem9->setEnabled(false);
-}
-
 void Window1::GetItem(const String &mode)
 {
     pStopThread2 = false;
-    control<fw::Listbox>("Listbox1").setListIndex(-1);
-    setRunning();
+    Listbox1().setListIndex(-1);
+    showRunStarted();
     auto thread = std::make_shared<Thread2>();
     thread->pWin1 = this;
     thread->pMode = mode;
@@ -53,12 +44,11 @@ void Window1::GetItem(const String &mode)
 void Window1::DeleteItem()
 {
     if (Globals::gCautionDlg(this, true, 2, "", "キャンセル", "", "本当にゴミ箱に移動しますか？",
-                             "Finderの機能を使えば、移動したアイテムを元に戻せます。")
-        == 1)
+                             "Finderの機能を使えば、移動したアイテムを元に戻せます。") == 1)
         return;
     pStopThread1 = false;
-    control<fw::Listbox>("Listbox1").setListIndex(-1);
-    setRunning();
+    Listbox1().setListIndex(-1);
+    showRunStarted();
     auto thread = std::make_shared<Thread1>();
     thread->pWin1 = this;
     thread->Run();
@@ -67,18 +57,18 @@ void Window1::DeleteItem()
 void Window1::RevealFile()
 {
     // Only a selected search row carries a path to show.
-    const fw::Listbox &list = control<fw::Listbox>("Listbox1");
+    const fw::Listbox &list = Listbox1();
     const int row = list.ListIndex();
-    if (row < 0 || list.Cell(row, 4) != "DFS")
+    if (row < 0 || list.Cell(row, KindCodeColumn) != KindCode::SearchResult)
         return;
-    revealFile({fw::Variant(list.Cell(row, 5))});
+    revealFile({fw::Variant(list.Cell(row, ReferenceColumn))});
 }
 
 void Window1::ClearListBox()
 {
     if (Globals::gCautionDlg(this, true, 2, "", "キャンセル", "", "本当にクリアしますか？", "") == 1)
         return;
-    control<fw::Listbox>("Listbox1").DeleteAllRows();
+    Listbox1().DeleteAllRows();
     pFI.clear();
     pCountGet = 0;
     pCountFind = 0;

@@ -4,6 +4,7 @@
 #include "framework/itemidentity.h"
 #include "framework/listbox.h"
 #include "framework/thread.h"
+#include "ui/kindcodes.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 #include "util/globals.h"
@@ -16,17 +17,17 @@ namespace {
 
 String kindCaption(const String &kind)
 {
-    if (kind == "AD")
+    if (kind == KindCode::ApplicationFolder)
         return "アプリケーション（フォルダ）";
-    if (kind == "A")
+    if (kind == KindCode::Application)
         return "アプリケーション（単体）";
-    if (kind == "P")
+    if (kind == KindCode::Preferences)
         return "初期設定フォルダ";
-    if (kind == "PL")
+    if (kind == KindCode::Plist)
         return "plist";
-    if (kind == "AS")
+    if (kind == KindCode::ApplicationSupport)
         return "App. Supportフォルダ";
-    if (kind == "DD")
+    if (kind == KindCode::Documents)
         return "書類";
     return {};
 }
@@ -53,8 +54,8 @@ void Window1::Listbox1_ExpandRow(int row)
 
 void Window1::ExpRow(int row)
 {
-    fw::Listbox &list = control<fw::Listbox>("Listbox1");
-    const String indexes = list.Cell(row, 5);
+    fw::Listbox &list = Listbox1();
+    const String indexes = list.Cell(row, ReferenceColumn);
     // Split once: the fields before the last ":", each an index.
     const QList<QByteArray> fields = indexes.bytes().split(':');
     for (qsizetype i = 0; i + 1 < fields.size(); ++i) {
@@ -67,12 +68,12 @@ void Window1::ExpRow(int row)
         list.AddRow(f.DisplayName());
         const int child = list.LastIndex();
         list.setRowPicture(child, MakeListFolIcon(f));
-        list.setCellType(child, 0, fw::Listbox::TypeCheckBox);
-        list.setCellCheck(child, 0, true);
-        list.setCell(child, 1, Globals::gDateTime(f.ModificationDate()));
-        list.setCell(child, 4, kind);
-        list.setCell(child, 5, fw::Str(int64_t{index}));
-        list.setCell(child, 2, kindCaption(kind));
+        list.setCellType(child, NameColumn, fw::Listbox::TypeCheckBox);
+        list.setCellCheck(child, NameColumn, true);
+        list.setCell(child, DateColumn, Globals::gDateTime(f.ModificationDate()));
+        list.setCell(child, KindCodeColumn, kind);
+        list.setCell(child, ReferenceColumn, fw::Str(int64_t{index}));
+        list.setCell(child, KindCaptionColumn, kindCaption(kind));
         fw::Yield();
     }
 }
@@ -80,11 +81,11 @@ void Window1::ExpRow(int row)
 void Window1::Listbox1_CellAction(int row, int /*column*/)
 {
     // A group row is the one without a kind code: a piece that is gone has an empty date too.
-    fw::Listbox &list = control<fw::Listbox>("Listbox1");
-    if (!list.Cell(row, 4).isEmpty())
+    fw::Listbox &list = Listbox1();
+    if (!list.Cell(row, KindCodeColumn).isEmpty())
         return;
-    for (int r = row + 1; r < list.ListCount() && !list.Cell(r, 4).isEmpty(); ++r) {
-        list.setCellCheck(r, 0, list.CellCheck(row, 0));
+    for (int r = row + 1; r < list.ListCount() && !list.Cell(r, KindCodeColumn).isEmpty(); ++r) {
+        list.setCellCheck(r, NameColumn, list.CellCheck(row, NameColumn));
         fw::Yield();
     }
 }
@@ -92,7 +93,7 @@ void Window1::Listbox1_CellAction(int row, int /*column*/)
 bool Window1::Listbox1_CellBackgroundPaint(fw::Graphics &g, int row, int /*column*/)
 {
     if (row % 2 == 0) {
-        const fw::Listbox &list = control<fw::Listbox>("Listbox1");
+        const fw::Listbox &list = Listbox1();
         g.setForeColor(QColor(237, 243, 254));
         g.FillRect(0, 0, list.Width(), list.Height());
     }
@@ -101,10 +102,10 @@ bool Window1::Listbox1_CellBackgroundPaint(fw::Graphics &g, int row, int /*colum
 
 void Window1::Listbox1_Change()
 {
-    const fw::Listbox &list = control<fw::Listbox>("Listbox1");
-    fw::ToolButton &showInFinder = *control<Toolbar1>("Toolbar11").ToolItem8;
+    const fw::Listbox &list = Listbox1();
+    fw::ToolButton &showInFinder = *Toolbar11().ToolItem8;
     showInFinder.setEnabled(false);
-    if (list.ListIndex() >= 0 && list.Cell(list.ListIndex(), 4) == "DFS")
+    if (list.ListIndex() >= 0 && list.Cell(list.ListIndex(), KindCodeColumn) == KindCode::SearchResult)
         showInFinder.setEnabled(true);
 }
 
@@ -115,8 +116,8 @@ fw::PicturePtr Window1::MakeListFolIcon(const fw::FolderItem &f)
     fw::PicturePtr &icon = icons[fw::IconKind(f)];
     if (icon)
         return icon;
-    const fw::PicturePtr image = fw::GetIconFromFile(f, 5);
-    const fw::PicturePtr mask = fw::GetIconFromFile(f, 13);
+    const fw::PicturePtr image = fw::GetIconFromFile(f, fw::IconImage);
+    const fw::PicturePtr mask = fw::GetIconFromFile(f, fw::IconMask);
     icon = fw::NewPicture(16, 16, 32);
     icon->Graphics().DrawPicture(image, 0, 0);
     icon->Mask(true)->Graphics().DrawPicture(mask, 0, 0);

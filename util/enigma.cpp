@@ -15,15 +15,23 @@ namespace {
 constexpr int tableSize = 101;
 constexpr std::string_view alphabet = "mQ3xT8aKz1VbN6cRf0YhJ4sPd9GtL2uEy7OnXi5CoWkSgDBrMlUjHqIpFvAwZe";
 
-// The digit value of a byte: its place in the alphabet; nullopt when it is not there.
+// The digit value of each byte: its place in the alphabet, or -1. A table rather than a search of
+// the alphabet: a record's long field may hold a megabyte to decipher between two stop points.
+constexpr std::array<int8_t, 256> digitValues = [] {
+    std::array<int8_t, 256> values{};
+    values.fill(-1);
+    for (size_t i = 0; i < alphabet.size(); ++i)
+        values[static_cast<unsigned char>(alphabet[i])] = static_cast<int8_t>(i);
+    return values;
+}();
+
+// The digit value of a byte; nullopt when it is not in the alphabet.
 std::optional<int32_t> digitValue(int byte)
 {
-    for (int32_t i = 0; i < static_cast<int32_t>(alphabet.size()); ++i) {
-        if (static_cast<unsigned char>(alphabet[static_cast<size_t>(i)]) == byte)
-            return i;
-        fw::Yield();
-    }
-    return std::nullopt;
+    const int8_t value = digitValues[static_cast<size_t>(byte)];
+    if (value < 0)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace

@@ -29,15 +29,15 @@ void runScript(int32_t id, const std::vector<fw::Variant> &args)
 
 void deleteFile(const std::vector<fw::Variant> &args)
 {
-    runScript(168, args);
+    runScript(fw::kMoveFileToTrash, args);
 }
 
 void deleteFolder(const std::vector<fw::Variant> &args)
 {
-    runScript(169, args);
+    runScript(fw::kMoveFolderToTrash, args);
 }
 
 void revealFile(const std::vector<fw::Variant> &args)
 {
-    runScript(170, args);
+    runScript(fw::kRevealItem, args);
 }

@@ -11,17 +11,23 @@ namespace {
 
 constexpr char kKey[] = "8w";
 
+std::function<void()> g_readHook;
+
 // Reads the record's items and notices when the stream ends before the record does.
 class ItemReader
 {
 public:
-    ItemReader(fw::BinaryStream &stream, bool enciphered) : m_stream(stream), m_enciphered(enciphered) {}
+    ItemReader(fw::BinaryStream &stream, bool enciphered, const std::function<void()> &beforeEachRead)
+        : m_stream(stream), m_enciphered(enciphered), m_beforeEachRead(beforeEachRead)
+    {
+    }
 
     bool truncated() const { return m_truncated; }
 
     // A byte-counted string, deciphered when the record is enciphered.
     String pstring()
     {
+        beforeRead();
         if (remaining() < 1) {
             m_truncated = true;
             return {};
@@ -32,6 +38,7 @@ public:
     // A 4-byte length, then that many bytes, deciphered when the record is enciphered.
     String longField()
     {
+        beforeRead();
         const int32_t length = integer();
         return m_truncated ? String() : decoded(bytes(length));
     }
@@ -39,12 +46,22 @@ public:
     // A count: an enciphered decimal string, or a 4-byte integer in a plain record.
     int32_t count()
     {
-        if (!m_enciphered)
+        if (!m_enciphered) {
+            beforeRead();
             return integer();
+        }
         return fw::ToInt32(fw::Val(pstring()));
     }
 
 private:
+    void beforeRead() const
+    {
+        if (g_readHook)
+            g_readHook();
+        if (m_beforeEachRead)
+            m_beforeEachRead();
+    }
+
     int64_t remaining() const { return m_stream.Length() - m_stream.Position(); }
 
     String decoded(const String &raw) const { return m_enciphered ? Enigma::Decode(raw, kKey) : raw; }
@@ -69,6 +86,7 @@ private:
 
     fw::BinaryStream &m_stream;
     bool m_enciphered;
+    const std::function<void()> &m_beforeEachRead;
     bool m_truncated = false;
 };
 
@@ -87,9 +105,10 @@ String labelled(const String &text, PreferenceRecordFormat::Label label)
 
 } // namespace
 
-std::optional<LongFields> readPreferenceRecord(fw::BinaryStream &stream, const PreferenceRecordFormat &format)
+std::optional<LongFields> readPreferenceRecord(fw::BinaryStream &stream, const PreferenceRecordFormat &format,
+                                               const std::function<void()> &beforeEachRead)
 {
-    ItemReader reader(stream, format.enciphered);
+    ItemReader reader(stream, format.enciphered, beforeEachRead);
     reader.pstring(); // the header is not used
     const int32_t entries = reader.count();
     // Every item takes at least one byte, so a count larger than the stream ends with the stream.
@@ -110,4 +129,9 @@ std::optional<LongFields> readPreferenceRecord(fw::BinaryStream &stream, const P
     if (reader.truncated() || fields <= kDocumentsField)
         return std::nullopt;
     return longFields;
+}
+
+void SetPreferenceRecordReadHook(std::function<void()> hook)
+{
+    g_readHook = std::move(hook);
 }

@@ -3,6 +3,7 @@
 #include "framework/string.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace fw {
@@ -30,5 +31,10 @@ using LongFields = std::array<fw::String, kDocumentsField - kFirstLongField + 1>
 // Reads a record from the stream's position. A record that ends before its items do, whose counts or
 // lengths promise more than the stream holds, or that has fewer than 20 fields is no record: nothing.
 // Reads no further than the stream's end, so absurd counts cost no memory and no time.
-std::optional<LongFields> readPreferenceRecord(fw::BinaryStream &stream,
-                                               const PreferenceRecordFormat &format);
+// beforeEachRead runs before every item is read: the collection ends the run there on Stop.
+std::optional<LongFields> readPreferenceRecord(fw::BinaryStream &stream, const PreferenceRecordFormat &format,
+                                               const std::function<void()> &beforeEachRead = {});
+
+// Test hook: runs before every item that a record reader reads, so that tests can make the reading
+// slow; empty (the default) for none.
+void SetPreferenceRecordReadHook(std::function<void()> hook);

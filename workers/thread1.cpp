@@ -2,9 +2,8 @@
 
 #include "framework/application.h"
 #include "framework/listbox.h"
-#include "framework/progresswheel.h"
 #include "framework/scripts.h"
-#include "framework/statictext.h"
+#include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/debugconsolemodule.h"
 #include "workers/finderscripts.h"
@@ -45,21 +44,15 @@ String reasonText(fw::MoveFailure reason)
 
 void Thread1::Event_Run()
 {
-    auto &status = pWin1->control<fw::StaticText>("StaticText1");
-    auto &wheel = pWin1->control<fw::ProgressWheel>("ProgressWheel1");
-    status.setVisible(true);
-    wheel.setVisible(true);
-    status.setText("ゴミ箱に移動中...");
+    pWin1->showRunning("ゴミ箱に移動中...");
     DeleteItem();
-    status.setVisible(false);
-    wheel.setVisible(false);
-    pWin1->setToolbarIdle(true);
+    pWin1->showIdle(Window1::MoveToTrash::On);
     reportFailures();
 }
 
 void Thread1::DeleteItem()
 {
-    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = pWin1->Listbox1();
     const int count = list.ListCount();
     for (int row = 0; row < count; ++row) {
         if (pWin1->pStopThread1)
@@ -67,13 +60,14 @@ void Thread1::DeleteItem()
         // Rows collapsed while the walk ran leave the list shorter than it was at the start.
         if (row >= list.ListCount())
             break;
-        if (list.CellCheck(row, 0) && !list.Cell(row, 2).isEmpty()) {
-            const int32_t index = fw::ToInt32(fw::Val(list.Cell(row, 5)));
+        if (list.CellCheck(row, Window1::NameColumn) &&
+            !list.Cell(row, Window1::KindCaptionColumn).isEmpty()) {
+            const int32_t index = fw::ToInt32(fw::Val(list.Cell(row, Window1::ReferenceColumn)));
             if (index >= 0 && index < pWin1->pFI.size()) {
                 const fw::FolderItem f = pWin1->pFI[index].Value("item").FolderItemValue();
                 DebugConsoleModule::TRACE(f.AbsolutePath());
                 if (f.Exists())
-                    movePiece(f, list.Cell(row, 4), pWin1->pFI.identity(index));
+                    movePiece(f, list.Cell(row, Window1::KindCodeColumn), pWin1->pFI.identity(index));
                 else if (!wentEarlier(f))
                     m_failures.push_back({f.AbsolutePath(), "既にありません"});
             }
@@ -89,9 +83,10 @@ void Thread1::movePiece(const fw::FolderItem &f, const String &kind,
 {
     const std::vector<fw::Variant> args{fw::Variant(f.AbsolutePath()),
                                         fw::Variant(found ? found->toText() : String())};
-    if (kind == "AD" || kind == "P" || kind == "AS" || kind == "DD")
+    if (kind == KindCode::ApplicationFolder || kind == KindCode::Preferences ||
+        kind == KindCode::ApplicationSupport || kind == KindCode::Documents)
         deleteFolder(args);
-    else if (kind == "A" || kind == "PL")
+    else if (kind == KindCode::Application || kind == KindCode::Plist)
         deleteFile(args);
     else
         return;
@@ -115,9 +110,7 @@ bool Thread1::wentEarlier(const fw::FolderItem &f) const
 
 void Thread1::KillMyself()
 {
-    pWin1->control<fw::StaticText>("StaticText1").setText("処理が中止されました。");
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
-    pWin1->setToolbarIdle(true);
+    pWin1->showStopped(Window1::MoveToTrash::On);
     reportFailures();
     Kill();
     std::abort(); // Kill on the thread itself does not return

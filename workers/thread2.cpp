@@ -3,9 +3,8 @@
 #include "catalogue/catalogue.h"
 #include "framework/folderdialogs.h"
 #include "framework/listbox.h"
-#include "framework/progresswheel.h"
 #include "framework/specialfolder.h"
-#include "framework/statictext.h"
+#include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/cautiondialog.h"
 #include "util/debugconsolemodule.h"
@@ -70,7 +69,7 @@ void Thread2::Event_Run()
 
 void Thread2::GetItem()
 {
-    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = pWin1->Listbox1();
     list.DeleteAllRows();
     pWin1->pFI.clear();
     pWin1->pCountGet = 1;
@@ -89,31 +88,23 @@ void Thread2::GetItem()
 
 void Thread2::ShowProgress(const String &mode)
 {
-    auto &status = pWin1->control<fw::StaticText>("StaticText1");
-    status.setVisible(true);
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(true);
-    if (mode == "GetItem")
-        status.setText("取得中...");
-    else
-        status.setText("取得中...（検索範囲によっては数分かかる場合があります。）");
+    pWin1->showRunning(mode == "GetItem" ? "取得中..."
+                                         : "取得中...（検索範囲によっては数分かかる場合があります。）");
 }
 
 void Thread2::ResetMainWinInfo(const String &mode)
 {
-    auto &status = pWin1->control<fw::StaticText>("StaticText1");
+    // After a search the list holds no pieces to move.
+    const Window1::MoveToTrash moveToTrash =
+        mode == "GetItem" || mode == "killGet" ? Window1::MoveToTrash::On : Window1::MoveToTrash::Off;
     if (mode == "killGet" || mode == "killFind")
-        status.setText("処理が中止されました。");
+        pWin1->showStopped(moveToTrash);
     else
-        status.setVisible(false);
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
-    pWin1->setToolbarIdle(mode == "GetItem" || mode == "killGet");
-    pWin1->control<fw::Listbox>("Listbox1").setUserExpansionEnabled(true);
+        pWin1->showIdle(moveToTrash);
 }
 
 void Thread2::KillMyself(const String &stopMode)
 {
-    pWin1->control<fw::StaticText>("StaticText1").setText("処理が中止されました。");
-    pWin1->control<fw::ProgressWheel>("ProgressWheel1").setVisible(false);
     ResetMainWinInfo(stopMode);
     Kill();
     std::abort(); // Kill on the thread itself does not return
@@ -152,12 +143,12 @@ void Thread2::SetItem(const String &list, const String &label)
 {
     if (list.isEmpty())
         return;
-    fw::Listbox &listbox = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &listbox = pWin1->Listbox1();
     listbox.AddFolder(label);
     const int row = listbox.LastIndex();
-    listbox.setCellType(row, 0, fw::Listbox::TypeCheckBox);
-    listbox.setCellCheck(row, 0, true);
-    listbox.setCell(row, 5, list);
+    listbox.setCellType(row, Window1::NameColumn, fw::Listbox::TypeCheckBox);
+    listbox.setCellCheck(row, Window1::NameColumn, true);
+    listbox.setCell(row, Window1::ReferenceColumn, list);
 }
 
 String Thread2::registerPiece(const String &list, const FolderItem &item, const String &kind)
@@ -346,7 +337,7 @@ String Thread2::registerMatchedFolder(const String &list, ApplicationsEntry &ent
     String result = list;
     for (const ChildApplication &application : applications) {
         if (isRowApplication(application, wanted))
-            result = registerPiece(result, application.item, "A");
+            result = registerPiece(result, application.item, KindCode::Application);
         fw::Yield();
     }
     return result;
@@ -359,7 +350,9 @@ bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)
 
 String Thread2::GetItemApp3(const String &list, const FolderItem &item)
 {
-    return registerPiece(list, item, Globals::gExtractExtn(item.Name()) == "app" ? "A" : "AD");
+    return registerPiece(list, item,
+                         Globals::gExtractExtn(item.Name()) == "app" ? KindCode::Application
+                                                                     : KindCode::ApplicationFolder);
 }
 
 FolderItem Thread2::FolderPref()
@@ -382,7 +375,7 @@ String Thread2::GetItemPref(const String &list, const String &prefName)
         KillMyself("killGet");
     const FolderItem folder = FolderPref().Child(prefName);
     if (!folder.isNil() && folder.Exists())
-        return registerPiece(list, folder, "P");
+        return registerPiece(list, folder, KindCode::Preferences);
     return list;
 }
 
@@ -392,7 +385,7 @@ String Thread2::GetItemAS(const String &list, const String &apSpName)
         KillMyself("killGet");
     const FolderItem folder = FolderAS().Child(apSpName);
     if (!folder.isNil() && folder.Exists())
-        return registerPiece(list, folder, "AS");
+        return registerPiece(list, folder, KindCode::ApplicationSupport);
     return list;
 }
 
@@ -410,7 +403,7 @@ String Thread2::GetItemPlist(const String &list, const String &plistNam)
                                entry.foldedName.contains(wanted) && fw::InStr(0, entry.name, plistNam) > 0;
         if (candidate &&
             !(quillary && fw::InStr(0, entry.name, "Quillary") > 0 && fw::InStr(0, entry.name, "Dorven") > 0))
-            result = registerPiece(result, entry.item, "PL");
+            result = registerPiece(result, entry.item, KindCode::Plist);
         fw::Yield();
     }
     return result;
@@ -507,7 +500,7 @@ void Thread2::FindItem()
     if (folder.isNil())
         return;
     if (pWin1->pCountFind == 0) {
-        pWin1->control<fw::Listbox>("Listbox1").DeleteAllRows();
+        pWin1->Listbox1().DeleteAllRows();
         pWin1->pFI.clear();
     }
     ++pWin1->pCountFind;
@@ -591,12 +584,12 @@ bool Thread2::FindItem5(const FolderItem &item)
 
 void Thread2::addSearchRow(const FolderItem &item, const String &label, const String &caption)
 {
-    fw::Listbox &list = pWin1->control<fw::Listbox>("Listbox1");
+    fw::Listbox &list = pWin1->Listbox1();
     list.AddRow(item.DisplayName());
     const int row = list.LastIndex();
     list.setRowPicture(row, pWin1->MakeListFolIcon(item));
-    list.setCell(row, 1, Globals::gDateTime(item.ModificationDate()));
-    list.setCell(row, 2, label + caption);
-    list.setCell(row, 4, "DFS");
-    list.setCell(row, 5, item.AbsolutePath());
+    list.setCell(row, Window1::DateColumn, Globals::gDateTime(item.ModificationDate()));
+    list.setCell(row, Window1::KindCaptionColumn, label + caption);
+    list.setCell(row, Window1::KindCodeColumn, KindCode::SearchResult);
+    list.setCell(row, Window1::ReferenceColumn, item.AbsolutePath());
 }

@@ -174,5 +174,7 @@ private:
     // The documents folder of a product: its preferences folder's record read, and registered.
     fw::String documentsFolderPiece(const fw::String &L, const fw::String &prefsFolderName,
                                     fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
+    // The collection's stop point in the documents readers: KillMyself when the user pressed Stop.
+    void endRunIfStopped();
     void addSearchRow(const fw::FolderItem &item, const fw::String &label, const fw::String &caption);
 };

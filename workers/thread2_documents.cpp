@@ -3,11 +3,13 @@
 #include "framework/application.h"
 #include "framework/specialfolder.h"
 #include "framework/streams.h"
+#include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/aliaspath.h"
 #include "workers/preferencerecord.h"
 #include "workers/thread2.h"
 
+#include <functional>
 #include <optional>
 
 using fw::FolderItem;
@@ -28,25 +30,30 @@ constexpr ProductRecord kTessolin{"pref2", {true, PreferenceRecordFormat::Label:
 constexpr ProductRecord kOmbrisk{"pref2", {true, PreferenceRecordFormat::Label::None}, 17, false};
 constexpr ProductRecord kQuillary{"pref", {false, PreferenceRecordFormat::Label::ShiftJis}, 17, false};
 
+// A real record holds a few alias records; a larger file is no record, and is not read.
+constexpr int64_t kMaxRecordBytes = 1024 * 1024;
+
 // Fields 17 to 19 of the record in the product's preferences folder, or nothing when the record is
-// missing, can't be read or is no whole record. The file is closed on return, before anything is
-// resolved, so no dialog shows while it is open.
-std::optional<LongFields> readAliasFields(const FolderItem &prefsFolder, const ProductRecord &product)
+// missing, too large, can't be read or is no whole record. The file is closed on return, before
+// anything is resolved, so no dialog shows while it is open. stopPoint runs between the reads.
+std::optional<LongFields> readAliasFields(const FolderItem &prefsFolder, const ProductRecord &product,
+                                          const std::function<void()> &stopPoint)
 {
     const FolderItem file = prefsFolder.Child(product.fileName);
     if (file.isNil() || !file.Exists())
         return std::nullopt;
     const std::unique_ptr<fw::BinaryStream> stream = file.OpenAsBinaryFile(false);
-    if (!stream)
+    if (!stream || stream->Length() > kMaxRecordBytes)
         return std::nullopt;
-    return readPreferenceRecord(*stream, product.format);
+    return readPreferenceRecord(*stream, product.format, stopPoint);
 }
 
 // Resolves the record's alias fields, in ascending order, with the reader's message when one can't
 // be located; gives the documents folder (field 19), or Nil.
-FolderItem documentsFolder(const FolderItem &prefsFolder, const ProductRecord &product)
+FolderItem documentsFolder(const FolderItem &prefsFolder, const ProductRecord &product,
+                           const std::function<void()> &stopPoint)
 {
-    std::optional<LongFields> fields = readAliasFields(prefsFolder, product);
+    std::optional<LongFields> fields = readAliasFields(prefsFolder, product, stopPoint);
     if (!fields)
         return {};
     for (int field = product.firstAliasField; field <= kDocumentsField; ++field) {
@@ -86,16 +93,21 @@ String Thread2::GetItemDoc(const String &L, const String &docType1)
 String Thread2::documentsFolderPiece(const String &L, const String &prefsFolderName,
                                      FolderItem (Thread2::*reader)(const FolderItem &))
 {
-    if (pWin1->pStopThread2)
-        KillMyself("killGet");
+    endRunIfStopped();
     const FolderItem prefsFolder = FolderPref().Child(prefsFolderName);
     if (prefsFolder.isNil() || !prefsFolder.Exists())
         return L;
     const FolderItem documents = (this->*reader)(prefsFolder);
     // A record can name any folder: only a place where the user keeps files is a documents folder.
     if (!documents.isNil() && documents.Exists() && fw::SpecialFolder::IsUserLocation(documents))
-        return registerPiece(L, documents, "DD");
+        return registerPiece(L, documents, KindCode::Documents);
     return L;
+}
+
+void Thread2::endRunIfStopped()
+{
+    if (pWin1->pStopThread2)
+        KillMyself("killGet");
 }
 
 String Thread2::GetItemDocDTessolin(const String &L)
@@ -115,15 +127,15 @@ String Thread2::GetItemDocDQuillary(const String &L)
 
 FolderItem Thread2::GetItemDocDTessolin2(const FolderItem &prefsFolder)
 {
-    return documentsFolder(prefsFolder, kTessolin);
+    return documentsFolder(prefsFolder, kTessolin, [this] { endRunIfStopped(); });
 }
 
 FolderItem Thread2::GetItemDocDOmbrisk2(const FolderItem &prefsFolder)
 {
-    return documentsFolder(prefsFolder, kOmbrisk);
+    return documentsFolder(prefsFolder, kOmbrisk, [this] { endRunIfStopped(); });
 }
 
 FolderItem Thread2::GetItemDocDQuillary2(const FolderItem &prefsFolder)
 {
-    return documentsFolder(prefsFolder, kQuillary);
+    return documentsFolder(prefsFolder, kQuillary, [this] { endRunIfStopped(); });
 }

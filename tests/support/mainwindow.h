@@ -43,10 +43,10 @@ protected:
         Globals::gItem = std::move(m_savedCatalogue);
     }
 
-    fw::Listbox &list() const { return window->control<fw::Listbox>("Listbox1"); }
-    Toolbar1 &toolbar() const { return window->control<Toolbar1>("Toolbar11"); }
-    fw::StaticText &status() const { return window->control<fw::StaticText>("StaticText1"); }
-    fw::ProgressWheel &wheel() const { return window->control<fw::ProgressWheel>("ProgressWheel1"); }
+    fw::Listbox &list() const { return window->Listbox1(); }
+    Toolbar1 &toolbar() const { return window->Toolbar11(); }
+    fw::StaticText &status() const { return window->StaticText1(); }
+    fw::ProgressWheel &wheel() const { return window->ProgressWheel1(); }
 
     // Clicks the tool item's button in the toolbar, as the user does: only an enabled one.
     void click(fw::ToolButton *item) const
