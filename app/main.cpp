@@ -1,7 +1,7 @@
 #include "app/app.h"
-#include "app/menubar1.h"
 #include "catalogue/catalogue.h"
 #include "framework/thread.h"
+#include "ui/menubar1.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 

@@ -1,4 +1,3 @@
-#include "app/app.h"
 #include "catalogue/catalogue.h"
 
 namespace {
@@ -18,20 +17,31 @@ struct BuiltinProduct
 const std::vector<BuiltinProduct> &builtinProducts()
 {
     static const std::vector<BuiltinProduct> products = {
-        {"Tessolin II", {{"Tessolin", "APPLWqj1"}, {"Parvella", "APPLWqj2"}}, {"Tmx3Wqj1", "Vhe3Wqj1"},
-         "Tessolin初期設定", "Tessolin", "Tessolin II"},
+        {"Tessolin II",
+         {{"Tessolin", "APPLWqj1"}, {"Parvella", "APPLWqj2"}},
+         {"Tmx3Wqj1", "Vhe3Wqj1"},
+         "Tessolin初期設定",
+         "Tessolin",
+         "Tessolin II"},
         {"Ombrisk", {{"Ombrisk", "APPLWqj4"}}, {"ZorpWqj4"}, "Ombrisk初期設定", "Ombrisk", ""},
         {"Quillary", {{"Quillary", "APPLWqj5"}}, {"QvayWqj5"}, "Quillary初期設定", "Quillary", "Quillary"},
         {"Dromaxe mini", {{"Dromaxe", "APPLWqjk"}}, {}, "Dromaxe初期設定", "Dromaxe", ""},
         {"Lunvick", {{"Lunvick", "APPLWqjm"}}, {}, "Lunvick初期設定", "Lunvick", ""},
-        {"Sorbeline nano", {{"sorbeline", "APPLWqjr"}}, {}, "Sorbeline nano初期設定", "Sorbeline", "Sorbeline"},
+        {"Sorbeline nano",
+         {{"sorbeline", "APPLWqjr"}},
+         {},
+         "Sorbeline nano初期設定",
+         "Sorbeline",
+         "Sorbeline"},
     };
     return products;
 }
 
 } // namespace
 
-void App::InitDictionary()
+namespace Catalogue {
+
+void addBuiltinRows()
 {
     for (const BuiltinProduct &product : builtinProducts()) {
         Globals::gItem.emplace_back();
@@ -53,3 +63,5 @@ void App::InitDictionary()
         row.Value("apSpName", product.apSpName);
     }
 }
+
+} // namespace Catalogue

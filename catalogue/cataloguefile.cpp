@@ -1,4 +1,3 @@
-#include "app/app.h"
 #include "catalogue/catalogue.h"
 #include "framework/streams.h"
 #include "framework/thread.h"
@@ -58,20 +57,6 @@ const RecordLine kRecordLines[] = {
     {"plistNam", {}},          {"apSpName", {}},
 };
 
-// Where "appList.txt" is: the Resources folder beside the executable's folder wins, the default
-// folder comes second. Nil when it is in neither.
-fw::FolderItem locateCatalogueFile(const App &app)
-{
-    fw::FolderItem file = app.ExecutableFile().Parent().Parent().Child("Resources");
-    if (!file.isNil())
-        file = file.Child("appList.txt");
-    if (file.isNil() || !file.Exists())
-        file = fw::GetFolderItem("").Child("appList.txt");
-    if (file.isNil() || !file.Exists())
-        return {};
-    return file;
-}
-
 // Reads `count` lines into "<stem>1" ... "<stem>count" of the row, stopping at the end of the file:
 // a count line can be absurd (2000000000), and the lines it promises may not be there. After the
 // most lines that one count may read, the file is taken to end.
@@ -92,19 +77,28 @@ void readCountedLines(CatalogueLines &lines, fw::Dictionary &row, int32_t count,
 
 } // namespace
 
-bool App::LoadFile()
-{
-    const fw::FolderItem file = locateCatalogueFile(*this);
-    if (file.isNil()) {
-        fw::MsgBox("not found.");
-        return false;
-    }
+namespace Catalogue {
 
+// The Resources folder beside the executable's folder wins, the default folder comes second.
+fw::FolderItem locateFile(const fw::FolderItem &executable)
+{
+    fw::FolderItem file = executable.Parent().Parent().Child("Resources");
+    if (!file.isNil())
+        file = file.Child("appList.txt");
+    if (file.isNil() || !file.Exists())
+        file = fw::GetFolderItem("").Child("appList.txt");
+    if (file.isNil() || !file.Exists())
+        return {};
+    return file;
+}
+
+void readFile(const fw::FolderItem &file)
+{
     // A catalogue file that is there but can't be read as text (a folder of that name, no read
     // permission) counts as found and read, with nothing in it.
     const std::unique_ptr<fw::TextInputStream> stream = file.OpenAsTextFile();
     if (!stream)
-        return true;
+        return;
     stream->setEncoding(fw::Encodings::UTF8());
     CatalogueLines lines(*stream);
 
@@ -129,5 +123,6 @@ bool App::LoadFile()
         fw::Yield();
     } while (!lines.atEnd());
     stream->Close();
-    return true;
 }
+
+} // namespace Catalogue

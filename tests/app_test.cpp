@@ -1,5 +1,4 @@
 #include "app/app.h"
-#include "app/menubar1.h"
 #include "catalogue/catalogue.h"
 #include "framework/thread.h"
 #include "tests/support/fixtures.h"
@@ -8,6 +7,7 @@
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
 #include "ui/aboutpanel.h"
+#include "ui/menubar1.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 

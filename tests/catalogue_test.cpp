@@ -1,8 +1,8 @@
 #include "app/app.h"
-#include "app/menubar1.h"
 #include "catalogue/catalogue.h"
 #include "framework/menu.h"
 #include "tests/support/modal.h"
+#include "ui/menubar1.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/app.h"
-#include "app/menubar1.h"
 #include "framework/exceptions.h"
+#include "ui/menubar1.h"
 
 #include <QAction>
 #include <QCoreApplication>

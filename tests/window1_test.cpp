@@ -1,4 +1,3 @@
-#include "app/menubar1.h"
 #include "framework/exceptions.h"
 #include "framework/listbox.h"
 #include "framework/progresswheel.h"
@@ -8,6 +7,7 @@
 #include "tests/support/fixtures.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "ui/menubar1.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
 

@@ -1,6 +1,5 @@
 #include "ui/aboutpanel.h"
 
-#include "app/app.h"
 #include "framework/statictext.h"
 
 #include <memory>
@@ -105,13 +104,4 @@ bool AboutPanel::Event_MouseDown(int, int)
 {
     Hide();
     return false;
-}
-
-void App::ShowAboutPanel()
-{
-    AboutPanel panel;
-    panel.open();
-    panel.control<fw::StaticText>("StaticText1").setText("Ver. 1.0b1");
-    panel.ShowModal();
-    panel.Close();
 }

@@ -1,6 +1,5 @@
 #include "ui/window1.h"
 
-#include "app/menubar1.h"
 #include "framework/application.h"
 #include "framework/exceptions.h"
 #include "framework/listbox.h"
@@ -8,6 +7,7 @@
 #include "framework/progresswheel.h"
 #include "framework/statictext.h"
 #include "framework/thread.h"
+#include "ui/menubar1.h"
 #include "ui/toolbar1.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
-#include "app/menubar1.h"
+#include "ui/menubar1.h"
 
-#include "app/app.h"
+#include "framework/application.h"
 #include "framework/exceptions.h"
 
 #include <memory>
@@ -139,22 +139,4 @@ fw::MenuItem &HelpReadMe()
 fw::MenuItem &HelpManual()
 {
     return appItem("HelpManual");
-}
-
-void App::InitCaption()
-{
-    const auto caption = [](const char *text) {
-        return fw::ConvertEncoding(text, fw::Encodings::ShiftJIS());
-    };
-    AppleAbout().setText(caption("Velloran アンインストーラについて..."));
-    FileMenu().setText(caption("ファイル"));
-    EditMenu().setText(caption("編集"));
-    EditUndo().setText(caption("取り消す"));
-    EditCut().setText(caption("カット"));
-    EditCopy().setText(caption("コピー"));
-    EditPaste().setText(caption("ペースト"));
-    EditClear().setText(caption("削除"));
-    EditSelectAll().setText(caption("すべてを選択"));
-    HelpReadMe().setText(caption("お読み下さい"));
-    HelpManual().setText(caption("簡易マニュアル"));
 }

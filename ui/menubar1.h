@@ -18,7 +18,7 @@ private:
     void Untitled2();
 };
 
-// The items whose captions App::InitCaption sets, looked up by name in the application's menu bar.
+// The items whose captions the application sets at start, looked up by name in its menu bar.
 fw::MenuItem &FileMenu();
 fw::MenuItem &EditMenu();
 fw::MenuItem &EditUndo();
