@@ -35,23 +35,45 @@ constexpr size_t kOpenFolders = 64;
 
 // A folder opened for its listing and kept open for calls relative to it: its entries are then looked
 // at by name, and the system does not walk the whole path again for each of them.
-struct FolderItem::OpenFolder
+struct FolderItem::OpenFolder : std::enable_shared_from_this<OpenFolder>
 {
-    explicit OpenFolder(int descriptor) : fd(descriptor) {}
-    // Keeps the folder open within a budget of descriptors, however deep a walk goes or however many
-    // listings are kept: the folder opened longest ago is closed for a new one (its entries are then
-    // reached by path). A walk's current folder is always the newest.
-    static std::shared_ptr<OpenFolder> keep(int fd);
+    explicit OpenFolder(QByteArray folderPath) : path(std::move(folderPath)) {}
     ~OpenFolder() { close(); }
     OpenFolder(const OpenFolder &) = delete;
     OpenFolder &operator=(const OpenFolder &) = delete;
+
+    // The descriptor, opened again by path when it was closed to keep within the budget; -1 when the
+    // folder cannot be opened.
+    int descriptor()
+    {
+        if (fd < 0) {
+            fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0)
+                keep();
+        }
+        return fd;
+    }
+    // Keeps the folder open within a budget of descriptors, however deep a walk goes or however many
+    // listings are kept: the folder kept longest ago is closed for a new one. A walk's current folder
+    // is always among the newest.
+    void keep()
+    {
+        thread_local std::array<std::weak_ptr<OpenFolder>, kOpenFolders> ring;
+        thread_local size_t next = 0;
+        if (const std::shared_ptr<OpenFolder> oldest = ring[next].lock())
+            oldest->close();
+        ring[next] = weak_from_this();
+        next = (next + 1) % kOpenFolders;
+    }
     void close()
     {
         if (fd >= 0)
             ::close(fd);
         fd = -1;
     }
-    int fd; // -1 once closed to keep within the budget
+
+    const QByteArray path;
+    int fd = -1;
 };
 
 struct FolderItem::Listing
@@ -67,7 +89,7 @@ struct FolderItem::Listing
     bool read = false;
     std::vector<Entry> entries;
     std::string names; // every name, one after another: a wide folder's listing is two allocations
-    std::shared_ptr<OpenFolder> folder; // null when it could not be kept open
+    std::shared_ptr<OpenFolder> folder; // null when the folder could not be read
     // For Child: the index in entries of the one entry with a folded name, -1 when several share it.
     bool foldedRead = false;
     QHash<QString, qsizetype> byFoldedName;
@@ -80,18 +102,6 @@ struct FolderItem::Node
     const QByteArray path; // the exact bytes, as the system calls take them
     Listing listing;
 };
-
-std::shared_ptr<FolderItem::OpenFolder> FolderItem::OpenFolder::keep(int fd)
-{
-    thread_local std::array<std::weak_ptr<OpenFolder>, kOpenFolders> ring;
-    thread_local size_t next = 0;
-    if (const std::shared_ptr<OpenFolder> oldest = ring[next].lock())
-        oldest->close();
-    auto folder = std::make_shared<OpenFolder>(fd);
-    ring[next] = folder;
-    next = (next + 1) % kOpenFolders;
-    return folder;
-}
 
 // Where the system calls reach the item: by its name in its open folder, else by its path.
 struct FolderItem::Place
@@ -277,11 +287,15 @@ std::vector<uint32_t> sortedOrder(const SortKeys &keys, size_t count, Steps &ste
 FolderItem::Listing FolderItem::readEntries() const
 {
     Listing listing;
-    const Place at = place();
-    const int fd = ::openat(at.at.folder, at.at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = [this] {
+        const Place at = place();
+        return ::openat(at.at.folder, at.at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }();
     if (fd < 0)
         return listing;
-    listing.folder = OpenFolder::keep(fd);
+    // Kept only once read: no other listing closes it while this one yields.
+    auto folder = std::make_shared<OpenFolder>(m_node->path);
+    folder->fd = fd;
     Steps step;
     std::vector<Listing::Entry> all;
     alignas(dirent64) char buffer[32 * 1024];
@@ -327,6 +341,8 @@ FolderItem::Listing FolderItem::readEntries() const
             step();
         }
     }
+    folder->keep();
+    listing.folder = std::move(folder);
     const std::vector<uint32_t> order = sortedOrder(keys, all.size(), step);
     listing.entries.reserve(all.size());
     for (const uint32_t i : order) {
@@ -496,9 +512,9 @@ FolderItem::Place FolderItem::place() const
     requireItem();
     const QByteArray &path = m_node->path;
     std::shared_ptr<OpenFolder> folder = m_folder.lock();
-    if (folder && folder->fd >= 0) {
-        const int fd = folder->fd;
-        return {std::move(folder), {fd, path.constData() + path.lastIndexOf('/') + 1, path}};
+    if (folder) {
+        if (const int fd = folder->descriptor(); fd >= 0)
+            return {std::move(folder), {fd, path.constData() + path.lastIndexOf('/') + 1, path}};
     }
     return {nullptr, {AT_FDCWD, path.constData(), path}};
 }

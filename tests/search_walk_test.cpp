@@ -75,6 +75,34 @@ TEST_F(WalkLookTest, theLookOfEveryKindOfEntry_answersAsTheItemDoes)
     EXPECT_FALSE(FolderItem::fromPath(path("Hidden")).LookAt().visible);
 }
 
+TEST_F(WalkLookTest, aWalkDeeperThanTheFoldersKeptOpen_readsEveryEntryOnItsWayBack)
+{
+    // Each level holds its subfolder, listed first, and a typed file looked at once the walk is back.
+    QString level = dir.path();
+    for (int depth = 0; depth < 100; ++depth) {
+        ASSERT_TRUE(testsupport::writeFile(level + QStringLiteral("/z")));
+        ASSERT_TRUE(
+            testsupport::writeSidecar(level + QStringLiteral("/z"),
+                                      finderInfo("TEXT", QByteArray::number(depth).rightJustified(4, '0'))));
+        level += QStringLiteral("/a");
+    }
+    int checked = 0;
+    std::function<void(const FolderItem &, int)> walk = [&](const FolderItem &folder, int depth) {
+        for (int i = 1; i <= folder.Count(); ++i) {
+            const FolderItem entry = folder.Item(i);
+            const FolderItem::Look look = entry.LookAt();
+            if (look.directory) {
+                walk(entry, depth + 1);
+            } else {
+                EXPECT_EQ(look.macCreator.toQString(), QString::number(depth).rightJustified(4, '0'));
+                ++checked;
+            }
+        }
+    };
+    walk(FolderItem::fromPath(dir.path()), 0);
+    EXPECT_EQ(checked, 100);
+}
+
 TEST(WalkYield, withATimeSlice_aLongWalkStillLetsTheEventLoopRun)
 {
     fw::SetTimeSlice(std::chrono::milliseconds(4));

@@ -58,9 +58,8 @@ fw::String gGetTypeCre(const fw::FolderItem &item)
     if (!gAppPackage(item))
         return item.MacType() + item.MacCreator();
     const fw::FolderItem pkgInfo = packageFile(item, "PkgInfo");
-    if (pkgInfo.isNil() || !pkgInfo.Exists())
-        return {};
-    const auto stream = pkgInfo.OpenAsTextFile();
+    // Nothing to open (missing, not a file) gives no stream.
+    const auto stream = pkgInfo.isNil() ? nullptr : pkgInfo.OpenAsTextFile();
     if (!stream)
         return {};
     QByteArray line = stream->ReadAll(kPkgInfoReadLimit).bytes();
