@@ -106,7 +106,7 @@ struct FolderItem::Node
 // Where the system calls reach the item: by its name in its open folder, else by its path.
 struct FolderItem::Place
 {
-    std::shared_ptr<OpenFolder> folder; // kept open while the place is used
+    std::shared_ptr<OpenFolder> folder; // held while the place is used
     FinderInfo::Place at;
 };
 
