@@ -55,12 +55,18 @@ QString latin1At(const Bytes &info, size_t offset)
 
 // The sidecar opened without following a link and without blocking (it might be a FIFO), read only if
 // it is a plain file.
-std::optional<Bytes> fromSidecar(const QByteArray &path)
+std::optional<Bytes> fromSidecar(const Place &place)
 {
-    const QByteArray sidecar = sidecarPath(path);
-    if (sidecar.isEmpty())
-        return std::nullopt;
-    const int fd = ::open(sidecar.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    QByteArray sidecar;
+    if (place.folder == AT_FDCWD) {
+        sidecar = sidecarPath(place.path);
+        if (sidecar.isEmpty())
+            return std::nullopt;
+    } else {
+        sidecar = QByteArray("._").append(place.name);
+    }
+    const int fd =
+        ::openat(place.folder, sidecar.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     std::optional<Bytes> info;
@@ -166,29 +172,34 @@ QByteArray sidecarPath(const QByteArray &path)
     return sidecar;
 }
 
-std::optional<Bytes> read(const QByteArray &path, bool sidecarMayExist)
+std::optional<Bytes> read(const Place &place, bool sidecarMayExist)
 {
     if (sidecarMayExist) {
-        if (auto info = fromSidecar(path))
+        if (auto info = fromSidecar(place))
             return info;
     }
     // One listing of the names spares two lookups on the many items that carry neither attribute.
-    const std::optional<QByteArray> names = attributeNames(path);
+    const std::optional<QByteArray> names = attributeNames(place);
     const auto mayHave = [&names](const char *name) {
         // The name with its terminating NUL, as the listing holds it.
         return !names || names->contains(QByteArrayView(name, qstrlen(name) + 1));
     };
     if (mayHave(kNetatalkAttribute)) {
-        if (const auto blob = readAttribute(path, kNetatalkAttribute, kMaxNetatalkBlob)) {
+        if (const auto blob = readAttribute(place, kNetatalkAttribute, kMaxNetatalkBlob)) {
             if (auto info = fromAppleDouble(QByteArrayView(*blob)))
                 return info;
         }
     }
     if (mayHave(kAfpInfoAttribute)) {
-        if (const auto blob = readAttribute(path, kAfpInfoAttribute, kAfpInfoSize + 1))
+        if (const auto blob = readAttribute(place, kAfpInfoAttribute, kAfpInfoSize + 1))
             return fromAfpInfo(QByteArrayView(*blob));
     }
     return std::nullopt;
+}
+
+std::optional<Bytes> read(const QByteArray &path, bool sidecarMayExist)
+{
+    return read(Place{AT_FDCWD, path.constData(), path}, sidecarMayExist);
 }
 
 } // namespace fw::FinderInfo

@@ -38,17 +38,26 @@ std::optional<Bytes> fromAfpInfo(QByteArrayView blob);
 // The AppleDouble sidecar "._NAME" beside the item at the path.
 QByteArray sidecarPath(const QByteArray &path);
 
-// The FinderInfo of the item at the path (a link stands for itself), looked for in this order: the
-// sidecar, the netatalk attribute, the AfpInfo stream attribute. Nothing when none holds any. A
-// caller that knows there is no sidecar (its folder's listing showed none) says so, and it is not
-// looked for.
+// Where an item lies for the calls that read it: a folder's descriptor and the item's name in it, or
+// AT_FDCWD and the whole path; the whole path also serves the calls that have no relative form.
+struct Place
+{
+    int folder;
+    const char *name;
+    const QByteArray &path;
+};
+
+// The FinderInfo of the item (a link stands for itself), looked for in this order: the sidecar, the
+// netatalk attribute, the AfpInfo stream attribute. Nothing when none holds any. A caller that knows
+// there is no sidecar (its folder's listing showed none) says so, and it is not looked for.
+std::optional<Bytes> read(const Place &place, bool sidecarMayExist = true);
 std::optional<Bytes> read(const QByteArray &path, bool sidecarMayExist = true);
 
-// Per-OS: the value of the item's extended attribute (a link's own), or nothing when it has none or
-// the value is larger than maxSize.
-std::optional<QByteArray> readAttribute(const QByteArray &path, const char *name, int64_t maxSize);
+// Per-OS: the value of the item's extended attribute (a link's own), read at once into a buffer of
+// maxSize bytes; nothing when it has none or the value is larger.
+std::optional<QByteArray> readAttribute(const Place &place, const char *name, int64_t maxSize);
 // Per-OS: the names of the item's extended attributes (a link's own), each followed by a NUL; nothing
 // when they cannot be listed (then every attribute must be asked for).
-std::optional<QByteArray> attributeNames(const QByteArray &path);
+std::optional<QByteArray> attributeNames(const Place &place);
 
 } // namespace fw::FinderInfo

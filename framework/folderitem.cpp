@@ -3,6 +3,7 @@
 #include "framework/exceptions.h"
 #include "framework/finderinfo.h"
 #include "framework/streams.h"
+#include "framework/thread.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
@@ -10,28 +11,86 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <numeric>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fw {
+
+namespace {
+
+// Folders kept open at most: well within any process's limit of descriptors.
+constexpr size_t kOpenFolders = 64;
+
+} // namespace
+
+// A folder opened for its listing and kept open for calls relative to it: its entries are then looked
+// at by name, and the system does not walk the whole path again for each of them.
+struct FolderItem::OpenFolder : std::enable_shared_from_this<OpenFolder>
+{
+    explicit OpenFolder(QByteArray folderPath) : path(std::move(folderPath)) {}
+    ~OpenFolder() { close(); }
+    OpenFolder(const OpenFolder &) = delete;
+    OpenFolder &operator=(const OpenFolder &) = delete;
+
+    // The descriptor, opened again by path when it was closed to keep within the budget; -1 when the
+    // folder cannot be opened.
+    int descriptor()
+    {
+        if (fd < 0) {
+            fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0)
+                keep();
+        }
+        return fd;
+    }
+    // Keeps the folder open within a budget of descriptors, however deep a walk goes or however many
+    // listings are kept: the folder kept longest ago is closed for a new one. A walk's current folder
+    // is always among the newest.
+    void keep()
+    {
+        thread_local std::array<std::weak_ptr<OpenFolder>, kOpenFolders> ring;
+        thread_local size_t next = 0;
+        if (const std::shared_ptr<OpenFolder> oldest = ring[next].lock())
+            oldest->close();
+        ring[next] = weak_from_this();
+        next = (next + 1) % kOpenFolders;
+    }
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    const QByteArray path;
+    int fd = -1;
+};
 
 struct FolderItem::Listing
 {
     struct Entry
     {
-        QByteArray name;
-        // The name as text when it holds a byte above ASCII (UTF-8, with replacement marks where it
-        // is not); null for ASCII names, which the order and the lookups read as bytes.
-        QString text;
+        uint32_t at = 0; // in names
+        uint32_t size = 0;
         Listed kind = Listed::Unknown;
         bool sidecar = false; // an AppleDouble "._NAME" lay beside it
     };
+    QByteArrayView name(const Entry &entry) const { return {names.data() + entry.at, entry.size}; }
     bool read = false;
     std::vector<Entry> entries;
-    // For Child: the index in names of the one entry with a folded name, -1 when several share it.
+    std::string names; // every name, one after another: a wide folder's listing is two allocations
+    std::shared_ptr<OpenFolder> folder; // null when the folder could not be read
+    // For Child: the index in entries of the one entry with a folded name, -1 when several share it.
     bool foldedRead = false;
     QHash<QString, qsizetype> byFoldedName;
 };
@@ -44,9 +103,35 @@ struct FolderItem::Node
     Listing listing;
 };
 
+// Where the system calls reach the item: by its name in its open folder, else by its path.
+struct FolderItem::Place
+{
+    std::shared_ptr<OpenFolder> folder; // held while the place is used
+    FinderInfo::Place at;
+};
+
 namespace {
 
-QByteArray joinPath(const QByteArray &folder, const QByteArray &name)
+// Entries handled between two yields while a wide folder is listed: well under a millisecond's work.
+constexpr size_t kStep = 1024;
+// Entries sorted at once before the sorted runs are merged in steps.
+constexpr size_t kRun = 2048;
+
+// Yields after every kStep calls: a wide folder is listed in steps, a narrow one never yields here.
+class Steps
+{
+public:
+    void operator()()
+    {
+        if (++m_count % kStep == 0)
+            Yield();
+    }
+
+private:
+    size_t m_count = 0;
+};
+
+QByteArray joinPath(const QByteArray &folder, QByteArrayView name)
 {
     QByteArray path;
     path.reserve(folder.size() + 1 + name.size());
@@ -80,57 +165,146 @@ bool isValidComponent(const QByteArray &name)
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
 }
 
-bool isAscii(const QByteArray &bytes)
+bool isAscii(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
-// The entry's name as text, for comparisons that ignore case.
-QStringView textOf(const QString &text, const QByteArray &name, QString &latin1)
+// The listing's order: by name ignoring case as QString compares it, then by bytes. Each name's key
+// is folded once, as that comparison folds each UTF-16 unit (a low surrogate as the whole character);
+// an ASCII name's key (nearly all) is kept as bytes, and two such keys compare with memcmp.
+class SortKeys
 {
-    if (!text.isNull())
-        return text;
-    latin1 = QString::fromLatin1(name);
-    return latin1;
-}
+public:
+    explicit SortKeys(size_t count) { m_keys.reserve(count); }
 
-// The listing's order: by name ignoring case as QString compares it, then by bytes. Names that are
-// ASCII up to their first difference (nearly all) are compared here without Qt's per-character case
-// folding: for ASCII that folding maps A-Z to a-z and nothing else.
-bool listedBefore(const QByteArray &a, const QString &aText, const QByteArray &b, const QString &bText)
+    void add(QByteArrayView name)
+    {
+        Key key{0, 0, isAscii(name), name};
+        if (key.narrow) {
+            key.at = static_cast<uint32_t>(m_narrow.size());
+            for (const char c : name)
+                m_narrow.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c);
+            key.size = static_cast<uint32_t>(name.size());
+        } else {
+            key.at = static_cast<uint32_t>(m_wide.size());
+            char16_t previous = 0;
+            for (const QChar unit : QString::fromUtf8(name)) {
+                const char16_t u = unit.unicode();
+                char32_t c = u;
+                if (QChar::isLowSurrogate(u) && QChar::isHighSurrogate(previous))
+                    c = QChar::surrogateToUcs4(previous, u);
+                previous = u;
+                m_wide.push_back(QChar::toCaseFolded(c));
+            }
+            key.size = static_cast<uint32_t>(m_wide.size()) - key.at;
+        }
+        m_keys.push_back(key);
+    }
+
+    bool before(uint32_t a, uint32_t b) const
+    {
+        const Key &x = m_keys[a];
+        const Key &y = m_keys[b];
+        const uint32_t common = std::min(x.size, y.size);
+        int c = 0;
+        if (x.narrow && y.narrow) {
+            c = std::memcmp(m_narrow.data() + x.at, m_narrow.data() + y.at, common);
+        } else {
+            for (uint32_t i = 0; i < common && c == 0; ++i) {
+                const char32_t p = unitOf(x, i);
+                const char32_t q = unitOf(y, i);
+                c = p == q ? 0 : (p < q ? -1 : 1);
+            }
+        }
+        if (c == 0)
+            c = x.size == y.size ? 0 : (x.size < y.size ? -1 : 1);
+        return c != 0 ? c < 0 : x.name < y.name;
+    }
+
+private:
+    struct Key
+    {
+        uint32_t at;
+        uint32_t size;
+        bool narrow;
+        QByteArrayView name;
+    };
+
+    char32_t unitOf(const Key &key, uint32_t i) const
+    {
+        return key.narrow ? static_cast<unsigned char>(m_narrow[key.at + i]) : m_wide[key.at + i];
+    }
+
+    std::vector<Key> m_keys;
+    std::string m_narrow;
+    std::u32string m_wide;
+};
+
+// The entries in the listing's order. Runs of kRun are sorted at once, then merged pairwise in steps:
+// no step of a wide folder's sort takes long.
+std::vector<uint32_t> sortedOrder(const SortKeys &keys, size_t count, Steps &step)
 {
-    const qsizetype common = std::min(a.size(), b.size());
-    qsizetype i = 0;
-    for (; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 0x80 || y >= 0x80)
-            break;
-        const int foldedX = x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x;
-        const int foldedY = y >= 'A' && y <= 'Z' ? y + ('a' - 'A') : y;
-        if (foldedX != foldedY)
-            return foldedX < foldedY;
+    const auto before = [&keys](uint32_t a, uint32_t b) { return keys.before(a, b); };
+    std::vector<uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0U);
+    for (size_t start = 0; start < count; start += kRun) {
+        std::sort(order.begin() + static_cast<ptrdiff_t>(start),
+                  order.begin() + static_cast<ptrdiff_t>(std::min(start + kRun, count)), before);
+        if (count > kRun)
+            Yield();
     }
-    int c = a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-    if (i < common) {
-        QString aLatin1;
-        QString bLatin1;
-        c = textOf(aText, a, aLatin1).compare(textOf(bText, b, bLatin1), Qt::CaseInsensitive);
+    std::vector<uint32_t> merged(count > kRun ? count : 0);
+    for (size_t width = kRun; width < count; width *= 2) {
+        for (size_t low = 0; low < count; low += 2 * width) {
+            const size_t middle = std::min(low + width, count);
+            const size_t high = std::min(low + 2 * width, count);
+            size_t i = low;
+            size_t j = middle;
+            size_t out = low;
+            while (i < middle && j < high) {
+                merged[out++] = before(order[j], order[i]) ? order[j++] : order[i++];
+                step();
+            }
+            out = std::copy(order.begin() + static_cast<ptrdiff_t>(i),
+                            order.begin() + static_cast<ptrdiff_t>(middle),
+                            merged.begin() + static_cast<ptrdiff_t>(out)) -
+                  merged.begin();
+            std::copy(order.begin() + static_cast<ptrdiff_t>(j), order.begin() + static_cast<ptrdiff_t>(high),
+                      merged.begin() + static_cast<ptrdiff_t>(out));
+        }
+        order.swap(merged);
     }
-    return c != 0 ? c < 0 : a < b;
+    return order;
 }
 
 } // namespace
 
-// The entries of a folder as the listing shows them: sorted by name ignoring case, then by bytes. An
-// AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own. A folder
-// that cannot be read lists nothing.
-void FolderItem::readEntries(const QByteArray &folder, Listing &listing)
+// The entries of the folder as the listing shows them: sorted by name ignoring case, then by bytes.
+// An AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own. A
+// folder that cannot be read lists nothing. Read in steps, each followed by a yield: the listing is
+// made apart and taken only when complete, so a thread killed in between leaves nothing half made.
+FolderItem::Listing FolderItem::readEntries() const
 {
+    Listing listing;
+    const int fd = [this] {
+        const Place at = place();
+        return ::openat(at.at.folder, at.at.name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }();
+    if (fd < 0)
+        return listing;
+    // Kept only once read: no other listing closes it while this one yields.
+    auto folder = std::make_shared<OpenFolder>(m_node->path);
+    folder->fd = fd;
+    Steps step;
     std::vector<Listing::Entry> all;
-    if (DIR *dir = ::opendir(folder.constData())) {
-        while (const dirent *entry = ::readdir(dir)) {
-            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+    alignas(dirent64) char buffer[32 * 1024];
+    for (ssize_t got; (got = ::getdents64(fd, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t offset = 0; offset < got;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer + offset);
+            offset += entry->d_reclen;
+            const QByteArrayView name(entry->d_name);
+            if (name == "." || name == "..")
                 continue;
             Listed kind = Listed::Other;
             if (entry->d_type == DT_DIR)
@@ -139,36 +313,43 @@ void FolderItem::readEntries(const QByteArray &folder, Listing &listing)
                 kind = Listed::Link;
             else if (entry->d_type == DT_UNKNOWN)
                 kind = Listed::Unknown;
-            QByteArray name(entry->d_name);
-            QString text = isAscii(name) ? QString() : QString::fromUtf8(name);
-            all.push_back({std::move(name), std::move(text), kind, false});
+            all.push_back({static_cast<uint32_t>(listing.names.size()), static_cast<uint32_t>(name.size()),
+                           kind, false});
+            listing.names.append(name.data(), static_cast<size_t>(name.size()));
+            step();
         }
-        ::closedir(dir);
     }
-    QHash<QByteArray, size_t> byName;
-    byName.reserve(static_cast<qsizetype>(all.size()));
-    for (size_t i = 0; i < all.size(); ++i)
-        byName.insert(all[i].name, i);
+    // The sidecars by the names of their entries: a folder without any spares the lookups.
+    std::unordered_map<std::string_view, size_t> sidecarOf;
+    const auto view = [](QByteArrayView bytes) { return std::string_view(bytes.data(), bytes.size()); };
     std::vector<bool> isSidecar(all.size(), false);
+    SortKeys keys(all.size());
     for (size_t i = 0; i < all.size(); ++i) {
-        if (!all[i].name.startsWith("._"))
-            continue;
-        const auto owner = byName.constFind(all[i].name.mid(2));
-        if (owner != byName.cend()) {
-            all[*owner].sidecar = true;
-            isSidecar[i] = true;
+        const QByteArrayView name = listing.name(all[i]);
+        if (name.size() > 2 && name.startsWith("._"))
+            sidecarOf.emplace(view(name.sliced(2)), i);
+        keys.add(name);
+        step();
+    }
+    if (!sidecarOf.empty()) {
+        for (Listing::Entry &entry : all) {
+            const auto found = sidecarOf.find(view(listing.name(entry)));
+            if (found != sidecarOf.end()) {
+                entry.sidecar = true;
+                isSidecar[found->second] = true;
+            }
+            step();
         }
     }
-    listing.entries.clear();
+    folder->keep();
+    listing.folder = std::move(folder);
+    const std::vector<uint32_t> order = sortedOrder(keys, all.size(), step);
     listing.entries.reserve(all.size());
-    for (size_t i = 0; i < all.size(); ++i) {
+    for (const uint32_t i : order) {
         if (!isSidecar[i])
-            listing.entries.push_back(std::move(all[i]));
+            listing.entries.push_back(all[i]);
     }
-    std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const Listing::Entry &a, const Listing::Entry &b) {
-                  return listedBefore(a.name, a.text, b.name, b.text);
-              });
+    return listing;
 }
 
 namespace {
@@ -237,18 +418,26 @@ FolderItem FolderItem::Child(const String &name) const
     // that are not text match only exactly.
     Listing &entries = listing();
     if (!entries.foldedRead) {
+        // Made apart and in steps, as the listing: a wide folder's names take a while to fold.
+        QHash<QString, qsizetype> byFoldedName;
+        Steps step;
         for (qsizetype i = 0; i < static_cast<qsizetype>(entries.entries.size()); ++i) {
-            const Listing::Entry &entry = entries.entries[static_cast<size_t>(i)];
-            if (!entry.text.isNull() && !entry.name.isValidUtf8())
-                continue;
-            const QString key = foldName(entry.text.isNull() ? QString::fromLatin1(entry.name) : entry.text);
-            entries.byFoldedName.insert(key, entries.byFoldedName.contains(key) ? -1 : i);
+            const QByteArrayView entryName = entries.name(entries.entries[static_cast<size_t>(i)]);
+            if (entryName.isValidUtf8()) {
+                const QString key = foldName(QString::fromUtf8(entryName));
+                byFoldedName.insert(key, byFoldedName.contains(key) ? -1 : i);
+            }
+            step();
         }
-        entries.foldedRead = true;
+        if (!entries.foldedRead) {
+            entries.byFoldedName = std::move(byFoldedName);
+            entries.foldedRead = true;
+        }
     }
     const qsizetype match = entries.byFoldedName.value(foldName(QString::fromUtf8(wanted)), -1);
     return fromNativePath(
-        match >= 0 ? joinPath(m_node->path, entries.entries[static_cast<size_t>(match)].name) : exact);
+        match >= 0 ? joinPath(m_node->path, entries.name(entries.entries[static_cast<size_t>(match)]))
+                   : exact);
 }
 
 FolderItem FolderItem::Parent() const
@@ -308,10 +497,26 @@ FolderItem::Listing &FolderItem::listing() const
 {
     Listing &entries = m_node->listing;
     if (!entries.read) {
-        readEntries(nativePath(), entries);
-        entries.read = true;
+        Listing read = readEntries();
+        // Another listing of the same folder may have been taken while this one yielded.
+        if (!entries.read) {
+            entries = std::move(read);
+            entries.read = true;
+        }
     }
     return entries;
+}
+
+FolderItem::Place FolderItem::place() const
+{
+    requireItem();
+    const QByteArray &path = m_node->path;
+    std::shared_ptr<OpenFolder> folder = m_folder.lock();
+    if (folder) {
+        if (const int fd = folder->descriptor(); fd >= 0)
+            return {std::move(folder), {fd, path.constData() + path.lastIndexOf('/') + 1, path}};
+    }
+    return {nullptr, {AT_FDCWD, path.constData(), path}};
 }
 
 int FolderItem::Count() const
@@ -324,7 +529,8 @@ FolderItem FolderItem::Item(int index) const
     if (index < 1 || index > Count())
         return {};
     const Listing::Entry &entry = m_node->listing.entries[static_cast<size_t>(index - 1)];
-    FolderItem item = fromNativePath(joinPath(m_node->path, entry.name));
+    FolderItem item = fromNativePath(joinPath(m_node->path, m_node->listing.name(entry)));
+    item.m_folder = m_node->listing.folder;
     item.m_listed = entry.kind;
     item.m_sidecarListed = entry.sidecar;
     return item;
@@ -335,7 +541,7 @@ String FolderItem::MacType() const
     requireItem();
     if (Directory())
         return folderType();
-    const auto info = FinderInfo::read(nativePath());
+    const auto info = FinderInfo::read(place().at);
     return info ? String(FinderInfo::type(*info)) : String();
 }
 
@@ -344,7 +550,7 @@ String FolderItem::MacCreator() const
     requireItem();
     if (Directory())
         return folderCreator();
-    const auto info = FinderInfo::read(nativePath());
+    const auto info = FinderInfo::read(place().at);
     return info ? String(FinderInfo::creator(*info)) : String();
 }
 
@@ -352,16 +558,17 @@ FolderItem::Look FolderItem::LookAt() const
 {
     requireItem();
     Look look;
+    const Place at = place();
     Listed kind = m_listed;
     if (kind == Listed::No || kind == Listed::Unknown) {
         struct stat st;
-        if (!lookAtLink(nativePath(), st))
+        if (::fstatat(at.at.folder, at.at.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             return look;
         kind = S_ISLNK(st.st_mode) ? Listed::Link : (S_ISDIR(st.st_mode) ? Listed::Folder : Listed::Other);
     }
     look.exists = true;
     look.directory = kind == Listed::Folder;
-    const auto finderInfo = FinderInfo::read(nativePath(), m_listed == Listed::No || m_sidecarListed);
+    const auto finderInfo = FinderInfo::read(at.at, m_listed == Listed::No || m_sidecarListed);
     look.visible = !finderInfo || (FinderInfo::flags(*finderInfo) & FinderInfo::kIsInvisible) == 0;
     if (look.directory) {
         look.macType = folderType();
@@ -375,7 +582,7 @@ FolderItem::Look FolderItem::LookAt() const
 
 bool FolderItem::Visible() const
 {
-    const auto info = FinderInfo::read(nativePath());
+    const auto info = FinderInfo::read(place().at);
     return !info || (FinderInfo::flags(*info) & FinderInfo::kIsInvisible) == 0;
 }
 

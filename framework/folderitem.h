@@ -50,7 +50,8 @@ public:
 
     // The folder's entries, sorted by name ignoring case (names that are not UTF-8 as UTF-8 with
     // replacement marks), then by bytes; AppleDouble sidecars "._X" left out. Read once per FolderItem
-    // (copies share the listing); Item numbers from 1.
+    // (copies share the listing), in steps that yield: inside a thread, a wide folder keeps the
+    // window responsive. Item numbers from 1.
     int Count() const;
     FolderItem Item(int index) const; // Nil outside 1..Count
 
@@ -88,12 +89,17 @@ public:
 private:
     struct Listing;
     struct Node;
+    struct OpenFolder;
+    struct Place;
     // What the folder's listing told of an entry it gave.
     enum class Listed : unsigned char { No, Folder, Link, Other, Unknown };
-    static void readEntries(const QByteArray &folder, Listing &listing);
+    Listing readEntries() const;
     void requireItem() const;
     Listing &listing() const; // read on first use
+    Place place() const;
     std::shared_ptr<Node> m_node;
+    // The folder whose listing gave the item, while it is open: the item is then reached by its name.
+    std::weak_ptr<OpenFolder> m_folder;
     Listed m_listed = Listed::No;
     bool m_sidecarListed = false;
 };

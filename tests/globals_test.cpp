@@ -1,6 +1,7 @@
 #include "tests/support/fixtures.h"
 #include "util/globals.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -156,4 +157,18 @@ TEST(Globals, dateTime_writesTheTimeWithTwoDigitsEach)
     EXPECT_EQ(text(9, 5, 3), QStringLiteral("09:05:03"));
     EXPECT_EQ(text(23, 59, 7), QStringLiteral("23:59:07"));
     EXPECT_EQ(text(0, 0, 0), QStringLiteral("00:00:00"));
+}
+
+TEST_F(PackageTest, typeCre_readsContentsAsPackagesWriteIt_andAnotherCaseWhenThatIsAll)
+{
+    EXPECT_EQ(Globals::gGetTypeCre(package(QStringLiteral("Exact.app"), {"APPLWqj1", {}, true})),
+              String("APPLWqj1"));
+    const FolderItem lower = package(QStringLiteral("Lower.app"), {"APPLWqj2", {}, true});
+    ASSERT_TRUE(QDir().rename(lower.posixPath() + QStringLiteral("/Contents"),
+                              lower.posixPath() + QStringLiteral("/contents")));
+    EXPECT_EQ(Globals::gGetTypeCre(lower), String("APPLWqj2"));
+    // A stray "contents" beside the package's own "Contents" is not what the package holds.
+    const FolderItem both = package(QStringLiteral("Both.app"), {"APPLWqj4", {}, true});
+    ASSERT_TRUE(testsupport::writeFile(both.posixPath() + QStringLiteral("/contents/PkgInfo"), "APPLzzzz"));
+    EXPECT_EQ(Globals::gGetTypeCre(both), String("APPLWqj4"));
 }

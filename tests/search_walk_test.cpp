@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+
+#include <unistd.h>
 
 using fw::FolderItem;
 using testsupport::finderInfo;
@@ -71,6 +75,34 @@ TEST_F(WalkLookTest, theLookOfEveryKindOfEntry_answersAsTheItemDoes)
     EXPECT_FALSE(FolderItem::fromPath(path("Hidden")).LookAt().visible);
 }
 
+TEST_F(WalkLookTest, aWalkDeeperThanTheFoldersKeptOpen_readsEveryEntryOnItsWayBack)
+{
+    // Each level holds its subfolder, listed first, and a typed file looked at once the walk is back.
+    QString level = dir.path();
+    for (int depth = 0; depth < 100; ++depth) {
+        ASSERT_TRUE(testsupport::writeFile(level + QStringLiteral("/z")));
+        ASSERT_TRUE(
+            testsupport::writeSidecar(level + QStringLiteral("/z"),
+                                      finderInfo("TEXT", QByteArray::number(depth).rightJustified(4, '0'))));
+        level += QStringLiteral("/a");
+    }
+    int checked = 0;
+    std::function<void(const FolderItem &, int)> walk = [&](const FolderItem &folder, int depth) {
+        for (int i = 1; i <= folder.Count(); ++i) {
+            const FolderItem entry = folder.Item(i);
+            const FolderItem::Look look = entry.LookAt();
+            if (look.directory) {
+                walk(entry, depth + 1);
+            } else {
+                EXPECT_EQ(look.macCreator.toQString(), QString::number(depth).rightJustified(4, '0'));
+                ++checked;
+            }
+        }
+    };
+    walk(FolderItem::fromPath(dir.path()), 0);
+    EXPECT_EQ(checked, 100);
+}
+
 TEST(WalkYield, withATimeSlice_aLongWalkStillLetsTheEventLoopRun)
 {
     fw::SetTimeSlice(std::chrono::milliseconds(4));
@@ -98,6 +130,84 @@ TEST(WalkYield, withATimeSlice_aLongWalkStillLetsTheEventLoopRun)
     EXPECT_FALSE(walker->isRunning());
     // The yields between switches did not switch: the slice held many of them.
     EXPECT_GT(walker->yields, 1000);
+}
+
+TEST(WideFolder, isListedCompleteAndSortedAsBefore_andLetsTheEventLoopRunBetweenSteps)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Names of both cases, past ASCII, prefixes of one another; every tenth with a sidecar. Hard links
+    // to one file and one sidecar: the listing sees plain files, and they are quick to make.
+    const QString file = dir.path() + QStringLiteral("/file");
+    ASSERT_TRUE(testsupport::writeFile(file));
+    ASSERT_TRUE(testsupport::writeSidecar(file, finderInfo("TEXT", "ttxt")));
+    const auto link = [&dir](const QString &target, const QString &name) {
+        return ::link(QFile::encodeName(target).constData(),
+                      QFile::encodeName(dir.path() + '/' + name).constData()) == 0;
+    };
+    QStringList expected = {QStringLiteral("file")};
+    QSet<QString> written(expected.begin(), expected.end());
+    for (int i = 0; i < 5000; ++i) {
+        const QString stem = i % 7 == 0 ? QStringLiteral("été %1")
+                                        : (i % 3 ? QStringLiteral("File%1") : QStringLiteral("file%1.txt"));
+        const QString name = stem.arg(i % 2 ? i : i / 2);
+        if (written.contains(name))
+            continue;
+        written.insert(name);
+        ASSERT_TRUE(link(file, name));
+        if (i % 10 == 0) {
+            ASSERT_TRUE(link(dir.path() + QStringLiteral("/._file"), QStringLiteral("._") + name));
+        }
+        expected << name;
+    }
+    expected << QStringLiteral("._orphan");
+    ASSERT_TRUE(testsupport::writeFile(dir.path() + QStringLiteral("/._orphan")));
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.toUtf8() < b.toUtf8();
+    });
+
+    struct Lister : fw::Thread
+    {
+        FolderItem folder;
+        bool started = false;
+        long *turns = nullptr;
+        long turnsWhileListing = 0;
+        int count = 0;
+        void Event_Run() override
+        {
+            started = true;
+            const long before = *turns;
+            count = folder.Count();
+            turnsWhileListing = *turns - before;
+        }
+    };
+    long turns = 0;
+    auto lister = std::make_shared<Lister>();
+    lister->folder = FolderItem::fromPath(dir.path());
+    lister->turns = &turns;
+    // The event loop lists the same folder while the thread is halfway: both get the whole listing.
+    const FolderItem sameFolder = lister->folder;
+    int countOnTheEventLoop = -1;
+    QTimer turn;
+    QObject::connect(&turn, &QTimer::timeout, [&] {
+        ++turns;
+        if (lister->started && lister->isRunning() && countOnTheEventLoop < 0)
+            countOnTheEventLoop = sameFolder.Count();
+    });
+    turn.start(0);
+    lister->Run();
+    const QDeadlineTimer deadline(20000);
+    while (lister->isRunning() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(lister->isRunning());
+    EXPECT_GT(lister->turnsWhileListing, 2);
+    EXPECT_EQ(countOnTheEventLoop, lister->count);
+    QStringList listed;
+    for (int i = 1; i <= lister->folder.Count(); ++i)
+        listed << lister->folder.Item(i).Name().toQString();
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(lister->folder.Item(1).Name(), fw::String("._orphan"));
 }
 
 } // namespace

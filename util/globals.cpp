@@ -17,8 +17,9 @@ constexpr qint64 kInfoPlistLimit = 1024 * 1024;
 
 fw::FolderItem packageFile(const fw::FolderItem &item, const fw::String &name)
 {
-    // Asked for as "contents": the child lookup finds the package's "Contents".
-    return item.Child("contents").Child(name);
+    // "Contents" as packages write it, found at once on a case-sensitive disk; the child lookup still
+    // finds another case ("contents") when that is all the package holds.
+    return item.Child("Contents").Child(name);
 }
 
 } // namespace
@@ -57,9 +58,8 @@ fw::String gGetTypeCre(const fw::FolderItem &item)
     if (!gAppPackage(item))
         return item.MacType() + item.MacCreator();
     const fw::FolderItem pkgInfo = packageFile(item, "PkgInfo");
-    if (pkgInfo.isNil() || !pkgInfo.Exists())
-        return {};
-    const auto stream = pkgInfo.OpenAsTextFile();
+    // Nothing to open (missing, not a file) gives no stream.
+    const auto stream = pkgInfo.isNil() ? nullptr : pkgInfo.OpenAsTextFile();
     if (!stream)
         return {};
     QByteArray line = stream->ReadAll(kPkgInfoReadLimit).bytes();
