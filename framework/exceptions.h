@@ -24,8 +24,7 @@ public:
 class KeyNotFoundException : public RuntimeException
 {
 public:
-    explicit KeyNotFoundException(const std::string &key)
-        : RuntimeException("KeyNotFoundException: " + key)
+    explicit KeyNotFoundException(const std::string &key) : RuntimeException("KeyNotFoundException: " + key)
     {
     }
 };

@@ -10,12 +10,12 @@ namespace fw::SpecialFolder {
 // The Mac layout: on macOS the system's folders; on Linux the same layout inside the home folder
 // ($HOME), so that tests and the sample home run against a folder of their own.
 FolderItem Home();
-FolderItem Applications();     // /Applications on macOS, ~/Applications on Linux
-FolderItem Preferences();      // ~/Library/Preferences
-FolderItem ApplicationData();  // ~/Library/Application Support
-FolderItem Documents();        // ~/Documents
-FolderItem Desktop();          // ~/Desktop
-FolderItem Downloads();        // ~/Downloads
+FolderItem Applications();    // /Applications on macOS, ~/Applications on Linux
+FolderItem Preferences();     // ~/Library/Preferences
+FolderItem ApplicationData(); // ~/Library/Application Support
+FolderItem Documents();       // ~/Documents
+FolderItem Desktop();         // ~/Desktop
+FolderItem Downloads();       // ~/Downloads
 
 // True for a location that must never be taken as a piece of a product: the root, a volume's root,
 // the home folder, any special folder, Desktop, Documents and Downloads, and any folder holding one.

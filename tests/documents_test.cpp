@@ -15,9 +15,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QDeadlineTimer>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 

@@ -1,6 +1,5 @@
 #include "tests/support/records.h"
 
-
 #include <array>
 #include <stdexcept>
 

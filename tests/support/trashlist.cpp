@@ -37,9 +37,9 @@ QProcessEnvironment trashChildEnvironment(const QString &home, const char *child
     environment.insert(QString::fromLatin1(childMarker), QStringLiteral("1"));
     // GLib leaks a little when a move to the Trash fails; the leak checker's suppression of it needs
     // the full stack, which only the slow unwinder gives through GLib's frames.
-    if (environment.contains(QStringLiteral("LSAN_OPTIONS")))
-        environment.insert(QStringLiteral("LSAN_OPTIONS"),
-                           environment.value(QStringLiteral("LSAN_OPTIONS")) + QStringLiteral(":fast_unwind_on_malloc=0"));
+    const QString lsan = QStringLiteral("LSAN_OPTIONS");
+    if (environment.contains(lsan))
+        environment.insert(lsan, environment.value(lsan) + QStringLiteral(":fast_unwind_on_malloc=0"));
     return environment;
 }
 
