@@ -116,7 +116,7 @@ search_rounds() {
     done
 }
 
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)" >"$dir/load.txt"
+echo "commit $(git describe --always --dirty 2>/dev/null || echo unknown); load before: $(cut -d' ' -f1-3 /proc/loadavg)" >"$dir/load.txt"
 catalogue=$dir/catalogue-search/appList.txt
 for t in $trees; do
     name=${t%%:*} tree=$dir/tree-${t%%:*}
@@ -143,10 +143,10 @@ for c in $catalogues; do
         round=$((round + 1))
     done
 done
-echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$dir/load.txt"
+echo "; after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$dir/load.txt"
 
 # The table, from the results.
-awk -v runs="$runs" -v load="$(tr '\n' ' ' <"$dir/load.txt")" '
+awk -v runs="$runs" -v load="$(tr -d '\n' <"$dir/load.txt")" '
 function sortv(a, n,   i, j, t) { for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j-1] > a[j]; j--) { t = a[j]; a[j] = a[j-1]; a[j-1] = t } }
 # The values of JOB KEY over the rounds, sorted into v; their count.
 function values(job, key, v,   n, r) { n = 0; for (r = 1; r <= runs; r++) if ((job, key, r) in x) v[++n] = x[job, key, r]; sortv(v, n); return n }
@@ -182,7 +182,7 @@ function row(label, job, ref, what) {
 { if ($2 == "error") { text = $4; for (i = 5; i <= NF; i++) text = text " " $i; x[$1, $2, $3] = text } else x[$1, $2, $3] = $4 }
 $3 == 1 { seen[$1] = 1 }
 END {
-    printf "Runs per job: %d; %s\n\n", runs, load
+    printf "Runs per job: %d; %s (load averages over 1, 5, 15 minutes)\n\n", runs, load
     print "| job | ours: median [min-max] | reference: median [min-max] | ratio | processor-time ratio |"
     print "|---|---|---|---|---|"
     split("10k 100k 1m", sizes, " ")

@@ -88,7 +88,8 @@ int search(const QString &folder)
             return;
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folder);
         sinceAccept.start();
-        QMetaObject::invokeMethod(dialog, "accept");
+        // Queued: a message box that the chooser opens instead must find this timer free to see it.
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     answer.start(5);
 
