@@ -185,6 +185,7 @@ int writeTree(const std::string &root, long wanted)
     for (long i = 0; out.entries < wide; ++i)
         out.mixedFile(root + numbered("/Wide/item ", i, 6) + ".dat", draw100());
     // The deep chain: a folder in a folder, each with a file, as deep as paths stay short.
+    std::printf("wide %ld\n", out.entries - 1); // the entries in it
     const long depth = std::min(1000L, wanted / 100);
     std::string deep = root + "/Deep";
     out.folder(deep);
@@ -193,6 +194,7 @@ int writeTree(const std::string &root, long wanted)
         out.folder(deep);
         out.mixedFile(deep + "/f.txt", draw100());
     }
+    std::printf("depth %ld\n", depth);
     // The rest: folders of 40 subfolders and a link to the first (which no walk enters).
     long number = 0;
     for (long top = 0; out.entries < wanted; ++top) {

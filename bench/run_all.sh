@@ -123,7 +123,7 @@ for t in $trees; do
     echo "search, tree $name ..." >&2
     find -P "$tree" >/dev/null
     "$bin/reference_walk" search "$tree" "$catalogue" >/dev/null # warms the cache for all three
-    sed 's/^entries/tree_entries/' "$dir/tree-$name.done" | record "tree-$name" 0
+    sed 's/^/tree_/' "$dir/tree-$name.done" | record "tree-$name" 0
     search_rounds "tree-$name" "$tree" "$(limit_for "${t#*:}")" find
 done
 for f in $finds; do
@@ -189,7 +189,7 @@ END {
     for (i = 1; i <= 3; i++) {
         j = "tree-" sizes[i]
         if (!(j in seen)) continue
-        row("folder search, " x[j, "tree_entries", 0] " entries", j, j ".ref", "C walk making the same reads")
+        row(sprintf("folder search, %s entries (wide folder %s, deep chain %s)", x[j, "tree_entries", 0], x[j, "tree_wide", 0], x[j, "tree_depth", 0]), j, j ".ref", "C walk making the same reads")
         printf "| | | find -P: %s | %s | |\n", fig(j ".find", "seconds", "s"), ratio(j, j ".find", "seconds")
     }
     split("20k 100k", sizes, " ")
