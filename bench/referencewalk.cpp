@@ -11,11 +11,14 @@
 // say), its FinderInfo from the sidecar the listing showed, else from the netatalk attribute, else from
 // the Samba stream attribute (one listing of the attribute names, one read of a value into a bounded
 // buffer); a package's Contents/PkgInfo; Contents/Info.plist only when a name-and-maker application's
-// name matched. Per listed row or registered piece: one fstatat (its date).
+// name matched. Per listed row or registered piece: one fstatat (its date). The collection reads each
+// folder once: the Applications folder's candidates with the codes of the applications among their
+// children, the names in Preferences and Application Support; then it matches every product in memory.
 #include "bench/benchsupport.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +28,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -97,22 +101,22 @@ std::vector<Product> readCatalogue(const char *path)
     return products;
 }
 
-double seconds(clockid_t clock)
+double wallSeconds()
 {
     timespec t = {};
-    ::clock_gettime(clock, &t);
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // The wall and processor seconds since it was made.
 struct Clock
 {
-    double wall = seconds(CLOCK_MONOTONIC);
-    double cpu = seconds(CLOCK_PROCESS_CPUTIME_ID);
+    double wall = wallSeconds();
+    double cpu = bench::cpuSeconds();
     void print() const
     {
-        bench::print("seconds", seconds(CLOCK_MONOTONIC) - wall);
-        bench::print("cpu_seconds", seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu);
+        bench::print("seconds", wallSeconds() - wall);
+        bench::print("cpu_seconds", bench::cpuSeconds() - cpu);
     }
 };
 
@@ -257,9 +261,10 @@ std::optional<FinderInfo> fromAttributes(const std::string &path)
 {
     char names[1024];
     const ssize_t size = ::llistxattr(path.c_str(), names, sizeof names);
+    const int listError = size < 0 ? errno : 0;
     const auto mayHave = [&](const char *name) {
         if (size < 0)
-            return errno != ENOTSUP;
+            return listError != ENOTSUP; // a list too long for the buffer: ask for each
         for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
             if (std::strcmp(names + at, name) == 0)
                 return true;
@@ -305,12 +310,17 @@ std::optional<std::string> readFile(int folder, const std::string &path, size_t 
     const int fd = ::openat(folder, path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    std::string text(limit, '\0');
-    size_t have = 0;
-    for (ssize_t got = 1; got > 0 && have < limit; have += static_cast<size_t>(std::max<ssize_t>(got, 0)))
-        got = ::read(fd, text.data() + have, limit - have);
+    std::string text;
+    char buffer[16 * 1024];
+    while (text.size() < limit) {
+        const size_t wanted = std::min(sizeof buffer, limit - text.size());
+        const ssize_t got = ::read(fd, buffer, wanted);
+        if (got > 0)
+            text.append(buffer, static_cast<size_t>(got));
+        if (got < static_cast<ssize_t>(wanted)) // a plain file's end
+            break;
+    }
     ::close(fd);
-    text.resize(have);
     return text;
 }
 
@@ -451,6 +461,41 @@ int search(const char *root, const char *cataloguePath)
     return 0;
 }
 
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// A folder's names, looked up as the program's Child does: the exact name, else the one name equal to
+// it ignoring case.
+struct Names
+{
+    explicit Names(const Listing &listing)
+    {
+        for (const Entry &entry : listing.entries)
+            all.push_back(entry.name);
+        for (const std::string &name : all) {
+            exact.insert(name);
+            const auto [at, added] = folded.emplace(lowerCase(name), &name);
+            if (!added)
+                at->second = nullptr; // two names alike: neither is taken
+        }
+    }
+    const std::string *child(const std::string &name) const
+    {
+        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+            return nullptr;
+        if (const auto found = exact.find(name); found != exact.end())
+            return &*found;
+        const auto found = folded.find(lowerCase(name));
+        return found == folded.end() ? nullptr : found->second;
+    }
+    std::vector<std::string> all;
+    std::unordered_set<std::string> exact;
+    std::unordered_map<std::string, const std::string *> folded;
+};
+
 // What the collection reads of a folder in the Applications folder that it may register.
 struct Candidate
 {
@@ -504,27 +549,8 @@ int collection(const std::string &home, const char *cataloguePath)
         }
         candidates.push_back(std::move(candidate));
     }
-    std::vector<std::string> preferenceNames;
-    for (const Entry &entry : listFolder(preferences).entries)
-        preferenceNames.push_back(entry.name);
-    std::vector<std::string> supportNames;
-    for (const Entry &entry : listFolder(support).entries)
-        supportNames.push_back(entry.name);
-    // A name looked up as the program's Child does: the exact name, else the one equal to it ignoring case.
-    const auto lookUp = [](const std::vector<std::string> &names,
-                           const std::string &name) -> const std::string * {
-        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
-            return nullptr;
-        const std::string *folded = nullptr;
-        int sameFolded = 0;
-        for (const std::string &candidate : names) {
-            if (candidate == name)
-                return &candidate;
-            if (::strcasecmp(candidate.c_str(), name.c_str()) == 0 && sameFolded++ == 0)
-                folded = &candidate;
-        }
-        return sameFolded == 1 ? folded : nullptr;
-    };
+    const Names preferenceNames(listFolder(preferences));
+    const Names supportNames(listFolder(support));
 
     std::map<std::string, long> pieces; // by path, as the registry holds them
     long groups = 0;
@@ -553,15 +579,15 @@ int collection(const std::string &home, const char *cataloguePath)
                     registerPiece(applications, applicationsPath, candidate.name);
             }
         }
-        if (const std::string *name = lookUp(preferenceNames, product.prefName))
+        if (const std::string *name = preferenceNames.child(product.prefName))
             registerPiece(preferences, home + "/Library/Preferences", *name);
-        for (const std::string &name : preferenceNames) {
+        for (const std::string &name : preferenceNames.all) {
             if (containsIgnoringCase(name, product.plistName) && containsIgnoringCase(name, "plist") &&
                 !(product.plistName == "Quillary" && containsIgnoringCase(name, "Quillary") &&
                   containsIgnoringCase(name, "Dorven")))
                 registerPiece(preferences, home + "/Library/Preferences", name);
         }
-        if (const std::string *name = lookUp(supportNames, product.supportName))
+        if (const std::string *name = supportNames.child(product.supportName))
             registerPiece(support, home + "/Library/Application Support", *name);
         groups += found > 0 ? 1 : 0;
         rows += found;
