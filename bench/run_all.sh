@@ -110,7 +110,7 @@ search_rounds() {
     round=1
     while [ $round -le "$runs" ]; do
         if [ "${4:-}" = find ]; then find_once "$1.find" $round "$2" "$3"; fi
-        run "$1.ref" $round "$3" "$bin/reference_walk" search "$2" "$catalogue" &&
+        run "$1.ref" $round "$3" "$bin/reference_walk" search "$2" "$catalogue" --time-limit "$3" &&
             run "$1" $round "$3" "$bin/search_bench" "$2" "$catalogue" --time-limit "$3" || break
         round=$((round + 1))
     done
@@ -137,7 +137,7 @@ for c in $catalogues; do
     cat=$dir/catalogue-$c/appList.txt limit=$((60 + c / 10))
     round=1
     while [ $round -le "$runs" ]; do
-        run "collection-$c.ref" $round "$limit" "$bin/reference_walk" collection "$dir/home" "$cat" &&
+        run "collection-$c.ref" $round "$limit" "$bin/reference_walk" collection "$dir/home" "$cat" --time-limit "$limit" &&
             run "collection-$c" $round "$limit" env HOME="$dir/home" "$bin/collection_bench" "$cat" --time-limit "$limit" ||
             break
         round=$((round + 1))
