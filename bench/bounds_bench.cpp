@@ -182,7 +182,7 @@ void benchStopDuringRecord(const RecordShape &shape)
 
     Window1 *window = Window1::instance();
     QApplication::processEvents();
-    auto &toolbar = window->control<Toolbar1>("Toolbar11");
+    auto &toolbar = window->Toolbar11();
     const double whole = *collect(toolbar);
     double largestDelay = 0;
     for (int tenth = 1; tenth < 10; ++tenth)
