@@ -3,6 +3,7 @@
 #include "framework/thread.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <iterator>
 
@@ -14,7 +15,7 @@ namespace {
 // costs the start-up neither minutes nor gigabytes. A count line promises as many lines as it likes,
 // so the lines are bounded as well as the rows, and so are the lines of one count (one row's table
 // of a million values alone would take a second).
-constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxBytes = qint64{16} * 1024 * 1024;
 constexpr size_t kMaxRows = 100'000;
 constexpr qint64 kMaxLineBytes = 4096;
 constexpr int kMaxLines = 1'000'000;
@@ -51,11 +52,14 @@ struct RecordLine
     const char *key;
     std::initializer_list<const char *> countedStems;
 };
-const RecordLine kRecordLines[] = {
-    {"appLabel", {}},          {"appCount", {"appName", "appType"}},
-    {"docCount", {"docType"}}, {"prefName", {}},
-    {"plistNam", {}},          {"apSpName", {}},
-};
+const std::array<RecordLine, 6> kRecordLines = {{
+    {"appLabel", {}},
+    {"appCount", {"appName", "appType"}},
+    {"docCount", {"docType"}},
+    {"prefName", {}},
+    {"plistNam", {}},
+    {"apSpName", {}},
+}};
 
 // Reads `count` lines into "<stem>1" ... "<stem>count" of the row, stopping at the end of the file:
 // a count line can be absurd (2000000000), and the lines it promises may not be there. After the

@@ -130,6 +130,51 @@ QString utf16BigEndian(const Reader &in, qsizetype at, qsizetype units)
     return text;
 }
 
+// Reads the fixed header of the record's version; returns where the tagged data begins, or nothing
+// for a header that is short or out of bounds.
+std::optional<qsizetype> readHeader(const Reader &in, AliasRecord &record)
+{
+    if (record.version == 2) {
+        if (!in.has(0, version2HeaderSize))
+            return std::nullopt;
+        const int volumeNameLength = in.byte(10);
+        if (volumeNameLength > 27 || in.byte(50) > 63)
+            return std::nullopt;
+        record.volumeName = Encodings::MacJapanese()->toUnicode(in.bytes(11, volumeNameLength));
+        return version2HeaderSize;
+    }
+    if (record.version == 3) {
+        if (!in.has(0, version3HeaderSize))
+            return std::nullopt;
+        return version3HeaderSize;
+    }
+    return std::nullopt;
+}
+
+// Takes one tagged item's payload into the record; false for a payload that contradicts its length.
+bool readTag(const Reader &in, int tag, qsizetype at, qsizetype length, AliasRecord &record)
+{
+    switch (tag) {
+    case 2:
+        record.hfsPath = in.bytes(at, length);
+        break;
+    case 15:
+        if (length < 2 || 2 + 2 * qsizetype(in.u16(at)) > length)
+            return false;
+        record.volumeName = utf16BigEndian(in, at + 2, in.u16(at));
+        break;
+    case 18:
+        record.posixPath = in.bytes(at, length);
+        break;
+    case 19:
+        record.volumeMountPoint = in.bytes(at, length);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
 // --- Resolution ----------------------------------------------------------------------------------
 
 bool exists(const QString &path)
@@ -150,8 +195,7 @@ std::optional<Volume> recordVolume(const AliasRecord &record)
         // Mounted elsewhere on this system ("/Volumes/Data" at "/media/me/Data"): found by its name.
         return VolumeNamed(lastComponent(mountPoint));
     }
-    if (const std::optional<Volume> named = VolumeNamed(record.volumeName);
-        named && !record.volumeName.isEmpty())
+    if (std::optional<Volume> named = VolumeNamed(record.volumeName); named && !record.volumeName.isEmpty())
         return named;
     return MountedVolumes().first();
 }
@@ -176,13 +220,13 @@ QString findTarget(const AliasRecord &record)
 {
     if (!record.posixPath.isEmpty()) {
         if (const std::optional<Volume> volume = recordVolume(record)) {
-            const QString path = joinBelow(volume->mountPoint, QString::fromUtf8(record.posixPath));
+            QString path = joinBelow(volume->mountPoint, QString::fromUtf8(record.posixPath));
             if (!path.isEmpty() && exists(path))
                 return path;
         }
     }
     if (!record.hfsPath.isEmpty()) {
-        const QString path = PosixPathFromColonPath(Encodings::MacJapanese()->toUnicode(record.hfsPath));
+        QString path = PosixPathFromColonPath(Encodings::MacJapanese()->toUnicode(record.hfsPath));
         if (!path.isEmpty() && exists(path))
             return path;
     }
@@ -217,7 +261,7 @@ Handle NewHandle(int32_t size)
     }
     do {
         next = next == INT32_MAX ? 1 : next + 1;
-    } while (handles().count(next));
+    } while (handles().contains(next));
     handles().emplace(next, std::move(block));
     return next;
 }
@@ -236,7 +280,7 @@ void HLock(Handle handle)
 int8_t HGetState(Handle handle)
 {
     const Block *block = blockOf(handle);
-    return block ? block->state : 0;
+    return block ? block->state : int8_t{0};
 }
 
 void HSetState(Handle handle, int8_t state)
@@ -268,22 +312,10 @@ std::optional<AliasRecord> ParseAliasRecord(const QByteArray &bytes)
     const Reader in(bytes, size);
     AliasRecord record;
     record.version = in.u16(6);
-    qsizetype at = 0;
-    if (record.version == 2) {
-        if (!in.has(0, version2HeaderSize))
-            return std::nullopt;
-        const int volumeNameLength = in.byte(10);
-        if (volumeNameLength > 27 || in.byte(50) > 63)
-            return std::nullopt;
-        record.volumeName = Encodings::MacJapanese()->toUnicode(in.bytes(11, volumeNameLength));
-        at = version2HeaderSize;
-    } else if (record.version == 3) {
-        if (!in.has(0, version3HeaderSize))
-            return std::nullopt;
-        at = version3HeaderSize;
-    } else {
+    const std::optional<qsizetype> tagged = readHeader(in, record);
+    if (!tagged)
         return std::nullopt;
-    }
+    qsizetype at = *tagged;
     // Tagged data: tag, length, payload, a pad byte after an odd payload; ends with tag 0xFFFF.
     QSet<int> seen;
     while (true) {
@@ -298,24 +330,8 @@ std::optional<AliasRecord> ParseAliasRecord(const QByteArray &bytes)
             return std::nullopt;
         if (!seen.contains(tag)) {
             seen.insert(tag);
-            switch (tag) {
-            case 2:
-                record.hfsPath = in.bytes(at, length);
-                break;
-            case 15:
-                if (length < 2 || 2 + 2 * qsizetype(in.u16(at)) > length)
-                    return std::nullopt;
-                record.volumeName = utf16BigEndian(in, at + 2, in.u16(at));
-                break;
-            case 18:
-                record.posixPath = in.bytes(at, length);
-                break;
-            case 19:
-                record.volumeMountPoint = in.bytes(at, length);
-                break;
-            default:
-                break;
-            }
+            if (!readTag(in, tag, at, length, record))
+                return std::nullopt;
         }
         at += length + (length % 2);
     }

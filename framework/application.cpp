@@ -21,7 +21,7 @@ QString g_unhandledLead;
 int g_exitStatus = 0;
 FolderItem g_executableFile;
 
-QString describe(std::exception_ptr exception)
+QString describe(const std::exception_ptr &exception)
 {
     try {
         std::rethrow_exception(exception);
@@ -51,7 +51,7 @@ void Application::setExecutableFile(const FolderItem &file)
 
 void Application::AddMenuHandler(const String &itemName, std::function<bool()> handler)
 {
-    m_menuHandlers.insert(itemName.toQString(), std::move(handler));
+    m_menuHandlers[itemName.toQString()] = std::move(handler);
 }
 
 bool Application::HandleMenuCommand(const String &itemName)
@@ -108,7 +108,7 @@ int RuntimeExit()
     return g_exitStatus;
 }
 
-void RuntimeUnhandledException(std::exception_ptr exception)
+void RuntimeUnhandledException(const std::exception_ptr &exception)
 {
     const QString lead = g_unhandledLead.isEmpty() ? QString() : g_unhandledLead + u'\n';
     QMessageBox box(QMessageBox::Critical, g_unhandledTitle, lead + describe(exception));

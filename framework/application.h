@@ -62,7 +62,7 @@ int RuntimeExit();
 
 // The service for an exception that nobody caught: shows a message and returns. When it came from a
 // thread, the hook set below restores the window to its idle state.
-void RuntimeUnhandledException(std::exception_ptr exception);
+void RuntimeUnhandledException(const std::exception_ptr &exception);
 void SetUnhandledExceptionHook(std::function<void()> hook);
 // The title of that message and the line that opens it, above the exception's own description.
 void SetUnhandledExceptionMessage(const String &title, const String &lead);

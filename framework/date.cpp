@@ -6,7 +6,7 @@ namespace fw {
 
 String Date::AbbreviatedDate() const
 {
-    return String(QLocale::system().toString(m_value.date(), QLocale::ShortFormat));
+    return {QLocale::system().toString(m_value.date(), QLocale::ShortFormat)};
 }
 
 } // namespace fw

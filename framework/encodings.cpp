@@ -167,63 +167,9 @@ class MacJapaneseEncoding final : public TextEncoding
 public:
     MacJapaneseEncoding() : m_double(0x10000, 0)
     {
-        for (int b = 0; b < 0x80; ++b)
-            m_single[b] = static_cast<char16_t>(b);
-        for (int b = 0xA1; b <= 0xDF; ++b)
-            m_single[b] = static_cast<char16_t>(0xFF61 + (b - 0xA1)); // half-width katakana
-        m_single[0x5C] = 0x00A5;
-        m_single[0x80] = 0x005C;
-        m_single[0xA0] = 0x00A0;
-        m_single[0xFD] = 0x00A9;
-        m_single[0xFE] = 0x2122;
-        m_single[0xFF] = 0x2026;
-
-        Converter cp932 = openConverter("ibm-943_P15A-2003", true);
-        for (int lead = 0x81; lead <= 0xEA; ++lead) {
-            if (!isLead(lead) || (lead >= 0x85 && lead <= 0x87))
-                continue;
-            for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                if (trail == 0x7F || (lead == 0x88 && trail < 0x9F))
-                    continue;
-                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                UChar unit[2];
-                UErrorCode error = U_ZERO_ERROR;
-                ucnv_reset(cp932.get());
-                const int32_t n = ucnv_toUChars(cp932.get(), unit, 2, pair, 2, &error);
-                if (U_SUCCESS(error) && n == 1)
-                    m_double[lead << 8 | trail] = unit[0];
-            }
-        }
-        const std::array<std::pair<uint16_t, char16_t>, 7> macRow81 = {{{0x815C, 0x2014},
-                                                                        {0x8160, 0x301C},
-                                                                        {0x8161, 0x2016},
-                                                                        {0x817C, 0x2212},
-                                                                        {0x8191, 0x00A2},
-                                                                        {0x8192, 0x00A3},
-                                                                        {0x81CA, 0x00AC}}};
-        for (const auto &[code, unit] : macRow81)
-            m_double[code] = unit;
-
-        for (int b = 0; b < 0x100; ++b) {
-            if (m_single[b] && !m_encode.contains(m_single[b]))
-                m_encode.insert(m_single[b], static_cast<uint16_t>(b));
-        }
-        m_encode.insert(0x0000, 0x00);
-        for (int code = 0; code < 0x10000; ++code) {
-            if (m_double[code] && !m_encode.contains(m_double[code]))
-                m_encode.insert(m_double[code], static_cast<uint16_t>(code));
-        }
-        // CP932's readings of row 0x81 are written to the same codes, so that such text still encodes.
-        for (const auto &[unit, code] : std::array<std::pair<char16_t, uint16_t>, 7>{{{0x2015, 0x815C},
-                                                                                      {0xFF5E, 0x8160},
-                                                                                      {0x2225, 0x8161},
-                                                                                      {0xFF0D, 0x817C},
-                                                                                      {0xFFE0, 0x8191},
-                                                                                      {0xFFE1, 0x8192},
-                                                                                      {0xFFE2, 0x81CA}}}) {
-            if (!m_encode.contains(unit))
-                m_encode.insert(unit, code);
-        }
+        readSingleBytes();
+        readDoubleBytes();
+        readEncoding();
     }
 
     QString internetName() const override { return QStringLiteral("Shift_JIS"); }
@@ -258,6 +204,74 @@ public:
 
 private:
     static bool isLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+    void readSingleBytes()
+    {
+        for (int b = 0; b < 0x80; ++b)
+            m_single[b] = static_cast<char16_t>(b);
+        for (int b = 0xA1; b <= 0xDF; ++b)
+            m_single[b] = static_cast<char16_t>(0xFF61 + (b - 0xA1)); // half-width katakana
+        m_single[0x5C] = 0x00A5;
+        m_single[0x80] = 0x005C;
+        m_single[0xA0] = 0x00A0;
+        m_single[0xFD] = 0x00A9;
+        m_single[0xFE] = 0x2122;
+        m_single[0xFF] = 0x2026;
+    }
+
+    void readDoubleBytes()
+    {
+        Converter cp932 = openConverter("ibm-943_P15A-2003", true);
+        for (int lead = 0x81; lead <= 0xEA; ++lead) {
+            if (!isLead(lead) || (lead >= 0x85 && lead <= 0x87))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F || (lead == 0x88 && trail < 0x9F))
+                    continue;
+                const std::array<char, 2> pair = {static_cast<char>(lead), static_cast<char>(trail)};
+                std::array<UChar, 2> unit{};
+                UErrorCode error = U_ZERO_ERROR;
+                ucnv_reset(cp932.get());
+                const int32_t n = ucnv_toUChars(cp932.get(), unit.data(), 2, pair.data(), 2, &error);
+                if (U_SUCCESS(error) && n == 1)
+                    m_double[lead << 8 | trail] = unit[0];
+            }
+        }
+        const std::array<std::pair<uint16_t, char16_t>, 7> macRow81 = {{{0x815C, 0x2014},
+                                                                        {0x8160, 0x301C},
+                                                                        {0x8161, 0x2016},
+                                                                        {0x817C, 0x2212},
+                                                                        {0x8191, 0x00A2},
+                                                                        {0x8192, 0x00A3},
+                                                                        {0x81CA, 0x00AC}}};
+        for (const auto &[code, unit] : macRow81)
+            m_double[code] = unit;
+    }
+
+    // Each character encodes to its first code, single bytes before pairs.
+    void readEncoding()
+    {
+        for (int b = 0; b < 0x100; ++b) {
+            if (m_single[b] && !m_encode.contains(m_single[b]))
+                m_encode.insert(m_single[b], static_cast<uint16_t>(b));
+        }
+        m_encode.insert(0x0000, 0x00);
+        for (int code = 0; code < 0x10000; ++code) {
+            if (m_double[code] && !m_encode.contains(m_double[code]))
+                m_encode.insert(m_double[code], static_cast<uint16_t>(code));
+        }
+        // CP932's readings of row 0x81 are written to the same codes, so that such text still encodes.
+        for (const auto &[unit, code] : std::array<std::pair<char16_t, uint16_t>, 7>{{{0x2015, 0x815C},
+                                                                                      {0xFF5E, 0x8160},
+                                                                                      {0x2225, 0x8161},
+                                                                                      {0xFF0D, 0x817C},
+                                                                                      {0xFFE0, 0x8191},
+                                                                                      {0xFFE1, 0x8192},
+                                                                                      {0xFFE2, 0x81CA}}}) {
+            if (!m_encode.contains(unit))
+                m_encode.insert(unit, code);
+        }
+    }
 
     QString decode(const QByteArray &bytes, bool *valid) const
     {
@@ -323,11 +337,10 @@ bool isStrictUtf8(const QByteArray &bytes)
 // katakana, which Japanese names seldom are; any other Shift_JIS reading is taken as meant.
 bool shiftJisReadsAsHalfWidthKanaOnly(const QByteArray &bytes)
 {
-    for (const QChar c : macJapanese().toUnicode(bytes)) {
-        if (c.unicode() >= 0x80 && (c.unicode() < 0xFF61 || c.unicode() > 0xFF9F))
-            return false;
-    }
-    return true;
+    const QString text = macJapanese().toUnicode(bytes);
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F);
+    });
 }
 
 } // namespace

@@ -29,7 +29,7 @@ constexpr int64_t kAfpFinderInfoOffset = 16;
 constexpr int64_t kSidecarHead = 512;
 
 // A netatalk blob is 402 bytes; anything far larger is not one.
-constexpr int64_t kMaxNetatalkBlob = 64 * 1024;
+constexpr int64_t kMaxNetatalkBlob = int64_t{64} * 1024;
 
 const char *const kNetatalkAttribute = "user.org.netatalk.Metadata";
 const char *const kAfpInfoAttribute = "user.DosStream.AFP_AfpInfo:$DATA";
@@ -182,7 +182,7 @@ std::optional<Bytes> read(const Place &place, bool sidecarMayExist)
     const std::optional<QByteArray> names = attributeNames(place);
     const auto mayHave = [&names](const char *name) {
         // The name with its terminating NUL, as the listing holds it.
-        return !names || names->contains(QByteArrayView(name, qstrlen(name) + 1));
+        return !names || names->contains(QByteArrayView(name, static_cast<qsizetype>(qstrlen(name)) + 1));
     };
     if (mayHave(kNetatalkAttribute)) {
         if (const auto blob = readAttribute(place, kNetatalkAttribute, kMaxNetatalkBlob)) {

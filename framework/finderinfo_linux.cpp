@@ -1,5 +1,6 @@
 #include "framework/finderinfo.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 
@@ -86,10 +87,10 @@ std::optional<QByteArray> readAttribute(const Place &place, const char *name, in
 std::optional<QByteArray> attributeNames(const Place &place)
 {
     // Enough for the names that files on this platform carry; a longer list is asked for piece by piece.
-    char names[1024];
-    const ssize_t size = listAttributes(place, names, sizeof names);
+    std::array<char, 1024> names;
+    const ssize_t size = listAttributes(place, names.data(), names.size());
     if (size >= 0)
-        return QByteArray(names, size);
+        return QByteArray(names.data(), size);
     if (errno == ENOTSUP)
         return QByteArray();
     return std::nullopt;

@@ -296,25 +296,31 @@ FolderItem::Listing FolderItem::readEntries() const
     // Kept only once read: no other listing closes it while this one yields.
     auto folder = std::make_shared<OpenFolder>(m_node->path);
     folder->fd = fd;
+    // What an entry's type tells of it without a look at the item.
+    const auto listedKind = [](unsigned char type) {
+        switch (type) {
+        case DT_DIR:
+            return Listed::Folder;
+        case DT_LNK:
+            return Listed::Link;
+        case DT_UNKNOWN:
+            return Listed::Unknown;
+        default:
+            return Listed::Other;
+        }
+    };
     Steps step;
     std::vector<Listing::Entry> all;
-    alignas(dirent64) char buffer[32 * 1024];
-    for (ssize_t got; (got = ::getdents64(fd, buffer, sizeof buffer)) > 0;) {
+    alignas(dirent64) std::array<char, std::size_t{32} * 1024> buffer;
+    for (ssize_t got; (got = ::getdents64(fd, buffer.data(), buffer.size())) > 0;) {
         for (ssize_t offset = 0; offset < got;) {
-            const auto *entry = reinterpret_cast<const dirent64 *>(buffer + offset);
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer.data() + offset);
             offset += entry->d_reclen;
             const QByteArrayView name(entry->d_name);
             if (name == "." || name == "..")
                 continue;
-            Listed kind = Listed::Other;
-            if (entry->d_type == DT_DIR)
-                kind = Listed::Folder;
-            else if (entry->d_type == DT_LNK)
-                kind = Listed::Link;
-            else if (entry->d_type == DT_UNKNOWN)
-                kind = Listed::Unknown;
             all.push_back({static_cast<uint32_t>(listing.names.size()), static_cast<uint32_t>(name.size()),
-                           kind, false});
+                           listedKind(entry->d_type), false});
             listing.names.append(name.data(), static_cast<size_t>(name.size()));
             step();
         }
@@ -467,7 +473,7 @@ String FolderItem::Name() const
     requireItem();
     const QByteArray &path = m_node->path;
     if (path == "/")
-        return String("/");
+        return {"/"};
     return String::fromBytes(path.mid(path.lastIndexOf('/') + 1), Encodings::UTF8());
 }
 

@@ -33,7 +33,7 @@ QString kindOfExtension(const QString &extension)
     if (known != kinds.cend())
         return *known;
     static const QMimeDatabase database;
-    const QString kind =
+    QString kind =
         database.mimeTypeForFile(QStringLiteral("x") + extension, QMimeDatabase::MatchExtension).name();
     kinds.insert(extension, kind);
     return kind;
@@ -80,7 +80,7 @@ QImage iconFor(const QString &kind)
     }
     if (icon.isNull())
         icon = QApplication::style()->standardIcon(folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
-    const QImage image = iconImage(icon);
+    QImage image = iconImage(icon);
     cache.insert(kind, image);
     return image;
 }

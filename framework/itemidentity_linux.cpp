@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <array>
 #include <climits>
 #include <cstdlib>
 
@@ -48,8 +49,8 @@ bool isComponent(const QByteArray &name)
 
 String ItemIdentity::toText() const
 {
-    return String(
-        QStringLiteral("%1:%2:%3").arg(device).arg(inode).arg(QChar::fromLatin1(static_cast<char>(kind))));
+    return {
+        QStringLiteral("%1:%2:%3").arg(device).arg(inode).arg(QChar::fromLatin1(static_cast<char>(kind)))};
 }
 
 std::optional<ItemIdentity> ItemIdentity::fromText(const String &text)
@@ -105,10 +106,10 @@ QByteArray WithRealFolder(const QByteArray &absolutePath)
     const qsizetype slash = absolutePath.lastIndexOf('/');
     if (slash <= 0 || slash == absolutePath.size() - 1)
         return absolutePath;
-    char resolved[PATH_MAX];
-    if (::realpath(absolutePath.left(slash).constData(), resolved) == nullptr)
+    std::array<char, PATH_MAX> resolved;
+    if (::realpath(absolutePath.left(slash).constData(), resolved.data()) == nullptr)
         return absolutePath;
-    const QByteArray folder(resolved);
+    const QByteArray folder(resolved.data());
     return (folder == "/" ? QByteArray() : folder) + absolutePath.mid(slash);
 }
 

@@ -62,11 +62,14 @@ struct CellHead
     int16_t type = Listbox::TypeDefault;
 };
 
+// A row's cells: sized when a cell changes and held by one pointer, which std::vector would triple.
+using CellBlock = std::unique_ptr<CellHead[]>; // NOLINT(modernize-avoid-c-arrays)
+
 // A row in 16 bytes: its cells in one allocation, a head per column and then the texts one after
 // another; none while every cell is empty and plain. Its picture is a number in the list's table.
 struct Row
 {
-    std::unique_ptr<CellHead[]> cells;
+    CellBlock cells;
     uint32_t picture = 0; // 0 for none, else 1 + the place in the list's pictures
     uint16_t depth = 0;
     bool folder : 1 = false;
@@ -98,7 +101,7 @@ struct Row
     CellHead &writableHead(int columns, int column)
     {
         if (!cells)
-            cells = std::make_unique<CellHead[]>(static_cast<size_t>(columns));
+            cells = allocate(columns, 0);
         return cells[column];
     }
 
@@ -109,7 +112,7 @@ struct Row
         const qsizetype begin = !cells || column == 0 ? 0 : cells[column - 1].end;
         const qsizetype end = cells ? cells[column].end : 0;
         const qsizetype delta = bytes.size() - (end - begin);
-        std::unique_ptr<CellHead[]> block = allocate(columns, static_cast<size_t>(total + delta));
+        CellBlock block = allocate(columns, static_cast<size_t>(total + delta));
         if (cells)
             std::copy(cells.get(), cells.get() + columns, block.get());
         for (int c = column; c < columns; ++c)
@@ -130,7 +133,7 @@ struct Row
             return;
         const int kept = std::min(from, to);
         const uint32_t textBytes = kept > 0 ? cells[kept - 1].end : 0;
-        std::unique_ptr<CellHead[]> block = allocate(to, textBytes);
+        CellBlock block = allocate(to, textBytes);
         std::copy(cells.get(), cells.get() + kept, block.get());
         for (int c = kept; c < to; ++c)
             block[c].end = textBytes;
@@ -140,10 +143,10 @@ struct Row
     }
 
 private:
-    static std::unique_ptr<CellHead[]> allocate(int columns, size_t textBytes)
+    static CellBlock allocate(int columns, size_t textBytes)
     {
-        return std::make_unique<CellHead[]>(static_cast<size_t>(columns) +
-                                            (textBytes + sizeof(CellHead) - 1) / sizeof(CellHead));
+        return std::make_unique<CellHead[]>( // NOLINT(modernize-avoid-c-arrays): a CellBlock
+            static_cast<size_t>(columns) + (textBytes + sizeof(CellHead) - 1) / sizeof(CellHead));
     }
 };
 static_assert(sizeof(Row) == 16);
@@ -483,7 +486,7 @@ public:
 private:
     static QRect arrowRect(const QRect &cell, int depth)
     {
-        return QRect(cell.left() + depth * Indent, cell.top(), Indent, cell.height());
+        return {cell.left() + depth * Indent, cell.top(), Indent, cell.height()};
     }
 
     Listbox *m_list;

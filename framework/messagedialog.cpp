@@ -27,6 +27,7 @@ protected:
         else
             QMessageBox::keyPressEvent(event);
     }
+    // Past QMessageBox's own, which takes the close for a press. NOLINTNEXTLINE(bugprone-parent-virtual-call)
     void closeEvent(QCloseEvent *event) override { QDialog::closeEvent(event); }
 };
 

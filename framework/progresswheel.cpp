@@ -17,8 +17,8 @@ public:
     bool spinning() const { return m_timer.isActive(); }
 
 protected:
-    void showEvent(QShowEvent *) override { m_timer.start(StepMs, this); }
-    void hideEvent(QHideEvent *) override { m_timer.stop(); }
+    void showEvent(QShowEvent * /*event*/) override { m_timer.start(StepMs, this); }
+    void hideEvent(QHideEvent * /*event*/) override { m_timer.stop(); }
 
     void timerEvent(QTimerEvent *event) override
     {
@@ -28,7 +28,7 @@ protected:
         update();
     }
 
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent * /*event*/) override
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -40,7 +40,7 @@ protected:
         for (int i = 0; i < Spokes; ++i) {
             // The spoke at the current step is darkest; the ones behind it fade.
             QColor color = pen.color();
-            color.setAlphaF(1.0 - ((m_step - i + Spokes) % Spokes) / qreal(Spokes));
+            color.setAlphaF(static_cast<float>(1.0 - ((m_step - i + Spokes) % Spokes) / qreal(Spokes)));
             pen.setColor(color);
             painter.setPen(pen);
             painter.drawLine(QPointF(0, -side * 0.22), QPointF(0, -side * 0.45));

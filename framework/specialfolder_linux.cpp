@@ -38,7 +38,7 @@ QString bytePath(const QByteArray &nativePath)
 QString canonicalPath(const QString &path)
 {
     char *real = ::realpath(path.toLatin1().constData(), nullptr);
-    const QString canonical = real == nullptr ? QString() : bytePath(real);
+    QString canonical = real == nullptr ? QString() : bytePath(real);
     std::free(real);
     return canonical;
 }
@@ -47,7 +47,7 @@ QString canonicalPath(const QString &path)
 // stays as it is (a link is a location of its own). The parents' real paths are kept in realFolders.
 QString resolvedPath(const QString &path, QHash<QString, QString> &realFolders)
 {
-    const QString clean = QDir::cleanPath(path);
+    QString clean = QDir::cleanPath(path);
     if (clean == QLatin1String("/"))
         return clean;
     const qsizetype slash = clean.lastIndexOf(QLatin1Char('/'));
@@ -61,12 +61,12 @@ QString resolvedPath(const QString &path, QHash<QString, QString> &realFolders)
     return (realParent == QLatin1String("/") ? QString() : realParent) + clean.mid(slash);
 }
 
-// True when `folder` is `path` or one of its parents.
-bool holds(const QString &folder, const QString &path)
+// True when `folder` is `item` or one of its parents.
+bool holds(const QString &folder, const QString &item)
 {
-    if (folder == path || folder == QLatin1String("/"))
+    if (folder == item || folder == QLatin1String("/"))
         return true;
-    return path.startsWith(folder) && path.at(folder.size()) == QLatin1Char('/');
+    return item.startsWith(folder) && item.at(folder.size()) == QLatin1Char('/');
 }
 
 bool isMountPoint(const QString &path)

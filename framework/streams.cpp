@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +13,7 @@ namespace fw {
 
 namespace {
 
-constexpr qint64 kChunk = 64 * 1024;
+constexpr qint64 kChunk = qint64{64} * 1024;
 
 // Opens a plain file only: a FIFO or a device (perhaps behind a link) would block the open or never
 // end. The open does not block, so a FIFO put in the file's place is refused too.
@@ -37,8 +38,8 @@ TextInputStream::TextInputStream(const QByteArray &nativePath) : m_encoding(Enco
 {
     if (!openPlainFile(m_file, nativePath, false))
         return;
-    char bom[3];
-    if (m_file.peek(bom, 3) == 3 && bom[0] == '\xEF' && bom[1] == '\xBB' && bom[2] == '\xBF')
+    std::array<char, 3> bom{};
+    if (m_file.peek(bom.data(), 3) == 3 && bom[0] == '\xEF' && bom[1] == '\xBB' && bom[2] == '\xBF')
         m_file.skip(3);
 }
 

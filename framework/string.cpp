@@ -22,6 +22,55 @@ bool sameText(const String &a, const String &b)
     return a.toQString() == b.toQString();
 }
 
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The value of a hexadecimal digit, or -1 for any other byte.
+int hexDigit(char c)
+{
+    if (isDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Where the run of decimal digits that starts at `i` ends.
+qsizetype skipDigits(const QByteArray &b, qsizetype i)
+{
+    while (i < b.size() && isDigit(b[i]))
+        ++i;
+    return i;
+}
+
+// The hexadecimal digits from `i` on, up to the first other byte.
+double hexValue(const QByteArray &b, qsizetype i)
+{
+    double value = 0;
+    for (; i < b.size(); ++i) {
+        const int digit = hexDigit(b[i]);
+        if (digit < 0)
+            break;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// Where an exponent that follows a number ending at `i` ends: `i` itself when no exponent follows.
+qsizetype exponentEnd(const QByteArray &b, qsizetype i)
+{
+    if (i >= b.size() || (b[i] != 'e' && b[i] != 'E'))
+        return i;
+    qsizetype j = i + 1;
+    if (j < b.size() && (b[j] == '+' || b[j] == '-'))
+        ++j;
+    return j < b.size() && isDigit(b[j]) ? skipDigits(b, j) : i;
+}
+
 } // namespace
 
 namespace Encodings {
@@ -46,7 +95,7 @@ String TextConverter::convert(const String &text) const
 
 TextConverter GetTextConverter(const TextEncoding *source, const TextEncoding *target)
 {
-    return TextConverter(source, target);
+    return {source, target};
 }
 
 String::String(const char *utf8) : m_bytes(utf8), m_encoding(Encodings::UTF8()) {}
@@ -142,51 +191,22 @@ double Val(const String &text)
     const qsizetype n = b.size();
     while (i < n && (b[i] == ' ' || b[i] == '\t'))
         ++i;
-    if (i + 1 < n && b[i] == '&' && (b[i + 1] == 'h' || b[i + 1] == 'H')) {
-        double value = 0;
-        for (i += 2; i < n; ++i) {
-            const char c = b[i];
-            int digit;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            else
-                break;
-            value = value * 16 + digit;
-        }
-        return value;
-    }
+    if (i + 1 < n && b[i] == '&' && (b[i + 1] == 'h' || b[i + 1] == 'H'))
+        return hexValue(b, i + 2);
     const qsizetype begin = i;
     if (i < n && (b[i] == '+' || b[i] == '-'))
         ++i;
-    bool digits = false;
-    while (i < n && b[i] >= '0' && b[i] <= '9') {
-        ++i;
-        digits = true;
-    }
+    const qsizetype integerEnd = skipDigits(b, i);
+    bool digits = integerEnd > i;
+    i = integerEnd;
     if (i < n && b[i] == '.') {
-        ++i;
-        while (i < n && b[i] >= '0' && b[i] <= '9') {
-            ++i;
-            digits = true;
-        }
+        const qsizetype fractionEnd = skipDigits(b, i + 1);
+        digits = digits || fractionEnd > i + 1;
+        i = fractionEnd;
     }
     if (!digits)
         return 0;
-    qsizetype end = i;
-    if (i < n && (b[i] == 'e' || b[i] == 'E')) {
-        qsizetype j = i + 1;
-        if (j < n && (b[j] == '+' || b[j] == '-'))
-            ++j;
-        if (j < n && b[j] >= '0' && b[j] <= '9') {
-            while (j < n && b[j] >= '0' && b[j] <= '9')
-                ++j;
-            end = j;
-        }
-    }
+    const qsizetype end = exponentEnd(b, i);
     bool ok = false;
     const double value = QLocale::c().toDouble(QString::fromLatin1(b.mid(begin, end - begin)), &ok);
     return ok ? value : 0;
@@ -205,14 +225,14 @@ int32_t ToInt32(double value)
 
 String Str(int64_t value)
 {
-    return String(QString::number(value));
+    return {QString::number(value)};
 }
 
 String Str(double value)
 {
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15)
         return Str(static_cast<int64_t>(value));
-    return String(QString::number(value, 'g', 7));
+    return {QString::number(value, 'g', 7)};
 }
 
 String Format(double value, const String &pattern)
@@ -225,7 +245,7 @@ String Format(double value, const String &pattern)
         digits = QString(minDigits - digits.size(), QLatin1Char('0')) + digits;
     if (digits == QLatin1String("0") && minDigits == 0)
         digits.clear();
-    return String(negative ? QLatin1Char('-') + digits : digits);
+    return {negative ? QLatin1Char('-') + digits : digits};
 }
 
 int CountFields(const String &text, const String &separator)
@@ -301,14 +321,14 @@ String Mid(const String &text, int start)
 {
     if (start < 1)
         return {};
-    return String(text.toQString().mid(start - 1));
+    return {text.toQString().mid(start - 1)};
 }
 
 String Mid(const String &text, int start, int length)
 {
     if (start < 1 || length <= 0)
         return {};
-    return String(text.toQString().mid(start - 1, length));
+    return {text.toQString().mid(start - 1, length)};
 }
 
 } // namespace fw

@@ -35,7 +35,7 @@ namespace {
 namespace ctx = boost::context;
 
 // The folder walk recurses; Boost's default stack of 128 KiB would not hold it.
-constexpr std::size_t kStackSize = 8 * 1024 * 1024;
+constexpr std::size_t kStackSize = std::size_t{8} * 1024 * 1024;
 
 // Thrown by a thread's Kill (or at its resumption after a Kill from outside) to unwind the fiber to
 // its entry. Deliberately not a std::exception, so that no handler of the system's code takes it.
@@ -72,9 +72,9 @@ void unpoison(const StackBounds &stack)
     ASAN_UNPOISON_MEMORY_REGION(stack.bottom, stack.size);
 }
 #else
-void startSwitch(void **, const StackBounds &) {}
-void finishSwitch(void *, StackBounds *) {}
-void unpoison(const StackBounds &) {}
+void startSwitch(void ** /*fakeStack*/, const StackBounds & /*to*/) {}
+void finishSwitch(void * /*fakeStack*/, StackBounds * /*from*/) {}
+void unpoison(const StackBounds & /*stack*/) {}
 #endif
 
 // A fiber's stack, which reports where it lies. The frames that a fiber leaves on it when it ends

@@ -26,7 +26,7 @@ namespace {
 bool g_emptyInfoFault = false;
 
 // An info file is a few short lines; anything longer is no info file of ours.
-constexpr qsizetype kInfoFileLimit = 64 * 1024;
+constexpr qsizetype kInfoFileLimit = qsizetype{64} * 1024;
 
 struct GObjectDeleter
 {

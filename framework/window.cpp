@@ -145,7 +145,7 @@ void Window::ShowModal()
     m_modalLoop = nullptr;
 }
 
-bool Window::Event_MouseDown(int, int)
+bool Window::Event_MouseDown(int /*x*/, int /*y*/)
 {
     return false;
 }

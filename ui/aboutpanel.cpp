@@ -2,6 +2,7 @@
 
 #include "framework/statictext.h"
 
+#include <array>
 #include <memory>
 
 namespace {
@@ -62,13 +63,13 @@ void AboutPanel::CreateControls()
 
 void AboutPanel::_CreateControls0()
 {
-    const TextAttributes texts[] = {
+    const std::array<TextAttributes, 4> texts = {{
         {"StaticText2", 40, 142, 340, 110, 10, false, true, true, QColor(51, 0, 0), Credits},
         {"StaticText1", 160, 102, 100, 15, 12, false, true, true, QColor(0, 51, 102), "Ver. 1.0.0"},
         {"StaticText3", 20, 25, 380, 50, 32, true, false, true, QColor(0, 0, 255), "StaticText3"},
         {"StaticText4", 140, 65, 140, 20, 10, true, false, false, QColor(0, 51, 102),
          "Universal Application"},
-    };
+    }};
     for (const TextAttributes &attributes : texts) {
         auto made = std::make_unique<fw::StaticText>();
         made->setName(attributes.name);
@@ -100,7 +101,7 @@ void AboutPanel::Event_Open()
     control<fw::StaticText>("StaticText3").setText("Velloran アンインストーラ");
 }
 
-bool AboutPanel::Event_MouseDown(int, int)
+bool AboutPanel::Event_MouseDown(int /*x*/, int /*y*/)
 {
     Hide();
     return false;

@@ -10,6 +10,7 @@
 #include "ui/menubar1.h"
 #include "ui/toolbar1.h"
 
+#include <array>
 #include <memory>
 
 namespace {
@@ -112,7 +113,7 @@ void Window1::_CreateControls0()
         auto &listbox = Listbox1();
         listbox.setBounds(-1, -1, 642, 380);
         listbox.setLocks(true, true, true, true);
-        const char *headings[ColumnCount] = {"名前", "修正日", "種別", " ", "", ""};
+        const std::array<const char *, ColumnCount> headings = {"名前", "修正日", "種別", " ", "", ""};
         for (int column = 0; column < ColumnCount; ++column)
             listbox.setHeading(column, headings[column]);
         listbox.setColumnWidths("");

@@ -13,7 +13,7 @@ using fw::String;
 
 void Window1::Toolbar11_Action(fw::ToolItem &item)
 {
-    const String name = item.Name();
+    const String &name = item.Name();
     if (name == "ToolItem1") {
         GetItem("GetItem");
     } else if (name == "ToolItem4") {

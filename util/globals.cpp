@@ -13,7 +13,7 @@ namespace {
 constexpr qint64 kPkgInfoReadLimit = 64;
 constexpr qsizetype kTypeCreatorLength = 8;
 // Info.plist files of applications are a few KiB; a larger file is not read.
-constexpr qint64 kInfoPlistLimit = 1024 * 1024;
+constexpr qint64 kInfoPlistLimit = qint64{1024} * 1024;
 
 fw::FolderItem packageFile(const fw::FolderItem &item, const fw::String &name)
 {
@@ -63,13 +63,13 @@ fw::String gGetTypeCre(const fw::FolderItem &item)
     if (!stream)
         return {};
     QByteArray line = stream->ReadAll(kPkgInfoReadLimit).bytes();
-    const auto lineEnd =
+    const auto *const lineEnd =
         std::find_if(line.cbegin(), line.cend(), [](char c) { return c == '\n' || c == '\r'; });
     line.truncate(lineEnd - line.cbegin());
     // A truncated or overlong first line is no code; the bytes are Mac Roman codes, kept as 8 characters.
     if (line.size() != kTypeCreatorLength)
         return {};
-    return fw::String(QString::fromLatin1(line));
+    return {QString::fromLatin1(line)};
 }
 
 bool gGetTypeFileInfo(const fw::FolderItem &item)

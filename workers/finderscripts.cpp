@@ -14,7 +14,7 @@ void runScript(int32_t id, const std::vector<fw::Variant> &args)
         return;
     }
     const int32_t handle = fw::StartParamScript(id);
-    // The bound is read again at every step.
+    // The bound is read again at every step. NOLINTNEXTLINE(modernize-loop-convert)
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (fw::VarType(args[i]) == fw::Variant::TypeInteger)
             fw::AddIntegerScriptParam(handle, args[i].IntegerValue());

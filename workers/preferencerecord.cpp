@@ -9,7 +9,7 @@ using fw::String;
 
 namespace {
 
-constexpr char kKey[] = "8w";
+constexpr const char *kKey = "8w";
 
 std::function<void()> g_readHook;
 

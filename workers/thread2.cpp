@@ -112,6 +112,7 @@ void Thread2::KillMyself(const String &stopMode)
 
 void Thread2::GetItem2()
 {
+    // The catalogue's size is read again after every yield. NOLINTNEXTLINE(modernize-loop-convert)
     for (size_t index = 0; index < Globals::gItem.size(); ++index) {
         const fw::Dictionary &row = Globals::gItem[index];
         String list;
@@ -216,6 +217,7 @@ bool Thread2::MatchAppF(const FolderItem &item, const String &appType)
 
 bool Thread2::MatchAppD(const FolderItem &item, const String &appType)
 {
+    // A yield after every child that does not match. NOLINTNEXTLINE(readability-use-anyofallof)
     for (const ChildApplication &application : applicationsIn(item)) {
         if (application.code == appType)
             return true;

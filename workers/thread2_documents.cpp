@@ -31,7 +31,7 @@ constexpr ProductRecord kOmbrisk{"pref2", {true, PreferenceRecordFormat::Label::
 constexpr ProductRecord kQuillary{"pref", {false, PreferenceRecordFormat::Label::ShiftJis}, 17, false};
 
 // A real record holds a few alias records; a larger file is no record, and is not read.
-constexpr int64_t kMaxRecordBytes = 1024 * 1024;
+constexpr int64_t kMaxRecordBytes = int64_t{1024} * 1024;
 
 // Fields 17 to 19 of the record in the product's preferences folder, or nothing when the record is
 // missing, too large, can't be read or is no whole record. The file is closed on return, before
