@@ -69,7 +69,7 @@ TEST_F(CatalogueFile, loadFile_resourcesWinsOverTheDefaultFolder)
     writeResources(kQuillary);
     write("cwd/appList.txt", "Other\n0\n0\np\nq\nr\n");
     EXPECT_TRUE(m_app.LoadFile());
-    ASSERT_EQ(Globals::gItem.size(), 1u);
+    ASSERT_EQ(Globals::gItem.size(), 1U);
     EXPECT_EQ(value(0, "appLabel"), String("Quillary"));
 }
 
@@ -77,7 +77,7 @@ TEST_F(CatalogueFile, loadFile_defaultFolderIsUsedWhenResourcesHasNone)
 {
     write("cwd/appList.txt", kQuillary);
     EXPECT_TRUE(m_app.LoadFile());
-    ASSERT_EQ(Globals::gItem.size(), 1u);
+    ASSERT_EQ(Globals::gItem.size(), 1U);
     EXPECT_EQ(value(0, "docType1"), String("QvayWqj5"));
     EXPECT_EQ(value(0, "prefName"), String("Quillary初期設定"));
     EXPECT_EQ(value(0, "plistNam"), String("Quillary"));
@@ -92,7 +92,7 @@ TEST_F(CatalogueFile, loadFile_inNeitherPlace_saysNotFoundOnceAndAddsNothing)
     EXPECT_TRUE(Globals::gItem.empty());
 
     m_app.InitDictionary();
-    ASSERT_EQ(Globals::gItem.size(), 6u);
+    ASSERT_EQ(Globals::gItem.size(), 6U);
     EXPECT_EQ(value(5, "appLabel"), String("Sorbeline nano"));
 }
 
@@ -102,7 +102,7 @@ TEST_F(CatalogueFile, initApp_readsAFoundFileWhateverItHolds_elseBuildsTheTable_
     fw::RuntimeRegisterAppObject(&m_app);
     writeResources(kQuillary);
     m_app.InitApp();
-    ASSERT_EQ(Globals::gItem.size(), 1u);
+    ASSERT_EQ(Globals::gItem.size(), 1U);
     EXPECT_EQ(value(0, "appLabel"), String("Quillary"));
     EXPECT_EQ(AppleAbout().Text(), String("Velloran アンインストーラについて..."));
 
@@ -115,7 +115,7 @@ TEST_F(CatalogueFile, initApp_readsAFoundFileWhateverItHolds_elseBuildsTheTable_
     const testsupport::ModalAnswers answers;
     m_app.InitApp();
     EXPECT_EQ(answers.seen(), QStringList{"not found."});
-    EXPECT_EQ(Globals::gItem.size(), 6u);
+    EXPECT_EQ(Globals::gItem.size(), 6U);
 }
 
 TEST_F(CatalogueFile, loadFile_emptyFile_keepsCatalogueEmpty)
@@ -132,7 +132,7 @@ TEST_F(CatalogueFile, loadFile_emptyLinesAroundRecordsChangeNothing)
 {
     writeResources("\n\n" + kQuillary + "\n\n\n" + kQuillary + "\n");
     EXPECT_TRUE(m_app.LoadFile());
-    ASSERT_EQ(Globals::gItem.size(), 2u);
+    ASSERT_EQ(Globals::gItem.size(), 2U);
     EXPECT_EQ(value(1, "appLabel"), String("Quillary"));
     EXPECT_EQ(value(1, "apSpName"), String("Quillary"));
 }
@@ -141,7 +141,7 @@ TEST_F(CatalogueFile, loadFile_emptyLineAmongApplicationLinesShiftsTheRest)
 {
     writeResources("P\n1\n\nAPPLWqj5\n0\npref\nplist\nsupport\n");
     EXPECT_TRUE(m_app.LoadFile());
-    ASSERT_EQ(Globals::gItem.size(), 1u);
+    ASSERT_EQ(Globals::gItem.size(), 1U);
     EXPECT_EQ(value(0, "appName1"), String(""));
     EXPECT_EQ(value(0, "appType1"), String("APPLWqj5"));
     // "0" was read as the document count, so "pref" is the preferences folder.
@@ -159,7 +159,7 @@ TEST_F(CatalogueFile, loadFile_countsZeroOrNotANumberReadNoLines)
 {
     writeResources("P\nx\n0\npref\nplist\nsupport\n");
     EXPECT_TRUE(m_app.LoadFile());
-    ASSERT_EQ(Globals::gItem.size(), 1u);
+    ASSERT_EQ(Globals::gItem.size(), 1U);
     EXPECT_EQ(value(0, "appCount"), String("x"));
     EXPECT_FALSE(Globals::gItem[0].HasKey("appName1"));
     EXPECT_EQ(value(0, "docCount"), String("0"));
@@ -171,7 +171,7 @@ TEST_F(CatalogueFile, loadFile_absurdCountStopsAtTheEndOfTheFile)
 {
     writeResources("P\n2000000000\nName\nAPPLWqj5\nSecond\n");
     EXPECT_TRUE(m_app.LoadFile());
-    ASSERT_EQ(Globals::gItem.size(), 1u);
+    ASSERT_EQ(Globals::gItem.size(), 1U);
     EXPECT_EQ(value(0, "appName1"), String("Name"));
     EXPECT_EQ(value(0, "appName2"), String("Second"));
     EXPECT_FALSE(Globals::gItem[0].HasKey("appType2"));
@@ -203,12 +203,12 @@ TEST_F(CatalogueFile, loadFile_readsWithinItsBounds_asIfTheFileEndedThere)
     // 100,000 rows; the next label is not read.
     const QByteArray row = "P\n0\n0\np\nq\nr\n";
     load(row.repeated(100'000) + "Last\n0\n0\np\nq\nr\n");
-    EXPECT_EQ(Globals::gItem.size(), 100'000u);
+    EXPECT_EQ(Globals::gItem.size(), 100'000U);
     EXPECT_EQ(value(99'999, "appLabel"), String("P"));
 
     // 1,000,000 lines, empty ones too.
     load(QByteArray(999'999, '\n') + kQuillary);
-    ASSERT_EQ(Globals::gItem.size(), 1u);
+    ASSERT_EQ(Globals::gItem.size(), 1U);
     EXPECT_EQ(Globals::gItem[0].Count(), 1);
     load(QByteArray(1'000'000, '\n') + kQuillary);
     EXPECT_TRUE(Globals::gItem.empty());
@@ -226,7 +226,7 @@ TEST_F(CatalogueFile, loadFile_fileEndingAfterALabelLeavesTheLabelOnly)
 {
     writeResources(kQuillary + "Ombrisk\n");
     EXPECT_TRUE(m_app.LoadFile());
-    ASSERT_EQ(Globals::gItem.size(), 2u);
+    ASSERT_EQ(Globals::gItem.size(), 2U);
     EXPECT_EQ(Globals::gItem[1].Count(), 1);
     EXPECT_EQ(value(1, "appLabel"), String("Ombrisk"));
 }
@@ -274,7 +274,7 @@ TEST(BuiltinCatalogue, initDictionary_rowsAnswerLookupsAsFileRowsDo)
     Globals::gItem.clear();
     App app;
     app.InitDictionary();
-    ASSERT_EQ(Globals::gItem.size(), 6u);
+    ASSERT_EQ(Globals::gItem.size(), 6U);
     const fw::Dictionary &tessolin = Globals::gItem[0];
     EXPECT_EQ(tessolin.Value("appType2").StringValue(), String("APPLWqj2"));
     EXPECT_EQ(tessolin.Value("docType1").StringValue(), String("Tmx3Wqj1"));

@@ -115,7 +115,7 @@ TEST_F(CommandsTest, moveToTrash_confirmed_startsAFreshRun_thatMovesTheTickedPie
     EXPECT_FALSE(window->pStopThread1);
     EXPECT_EQ(toolStates(), (std::vector<bool>{false, false, false, false, true, false}));
     waitUntilIdle();
-    ASSERT_EQ(runs.size(), 2u);
+    ASSERT_EQ(runs.size(), 2U);
     EXPECT_EQ(runs[0], std::make_pair(169, home.preferences() + QStringLiteral("/製品 一")));
     EXPECT_EQ(runs[1], std::make_pair(169, home.preferences() + QStringLiteral("/製品 二")));
     EXPECT_EQ(toolStates(), (std::vector<bool>{true, true, true, false, false, true}));
@@ -171,7 +171,7 @@ TEST_F(CommandsTest, showInFinder_handsTheFileManagerExactlyTheSearchRowsPath)
 
     press(toolbar().ToolItem8);
 
-    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs.size(), 1U);
     EXPECT_EQ(runs[0], std::make_pair(170, path));
 }
 

@@ -93,7 +93,7 @@ protected:
     }
     QString folder(const QString &relative) const
     {
-        const QString path = home.path() + "/" + relative;
+        QString path = home.path() + "/" + relative;
         EXPECT_TRUE(testsupport::makeFolder(path));
         return path;
     }
@@ -101,6 +101,7 @@ protected:
     std::vector<Piece> pieces() const
     {
         std::vector<Piece> result;
+        result.reserve(window->pFI.size());
         for (int32_t i = 0; i < window->pFI.size(); ++i)
             result.push_back(piece(window->pFI[i].Value("item").FolderItemValue().AbsolutePath().toQString(),
                                    window->pFI[i].Value("kind").StringValue().toQString()));
@@ -339,7 +340,7 @@ TEST_F(DocumentsTest, brokenRecords_areMissingRecords_withoutAMessage)
 TEST_F(DocumentsTest, recordFilesOverOneMiB_areMissingRecords_withoutAMessage)
 {
     const QString documents = folder(QStringLiteral("Docs"));
-    constexpr qsizetype kMiB = 1024 * 1024;
+    constexpr qsizetype kMiB = qsizetype{1024} * 1024;
     // Bytes after the last field are no part of the record; they only make the file larger.
     const QByteArray tessolin = testsupport::pref2Record(record("", "", documents.toUtf8()));
     writeRecord(kTessolinPrefs, "pref2", tessolin + QByteArray(kMiB - tessolin.size(), '\0'));

@@ -113,7 +113,7 @@ class FinderInfoFiles : public ::testing::Test
 protected:
     QString file(const QString &name)
     {
-        const QString path = m_dir.path() + QLatin1Char('/') + name;
+        QString path = m_dir.path() + QLatin1Char('/') + name;
         EXPECT_TRUE(testsupport::writeFile(path, "data"));
         return path;
     }

@@ -43,6 +43,7 @@ protected:
     std::vector<QString> texts() const
     {
         std::vector<QString> result;
+        result.reserve(static_cast<size_t>(list.ListCount()));
         for (int row = 0; row < list.ListCount(); ++row)
             result.push_back(list.Cell(row, 0).toQString());
         return result;
@@ -344,10 +345,11 @@ TEST(Listbox, columnWidths_hideZeroColumns_andShareTheRest)
     QApplication::processEvents();
     QHeaderView *header = list.view()->header();
     const int room = list.view()->viewport()->width();
+    const int third = room / 3;
     int total = 0;
     for (int column = 0; column < 3; ++column) {
         EXPECT_FALSE(header->isSectionHidden(column));
-        EXPECT_NEAR(header->sectionSize(column), room / 3, 1);
+        EXPECT_NEAR(header->sectionSize(column), third, 1);
         total += header->sectionSize(column);
     }
     EXPECT_EQ(total, room);

@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,8 +44,8 @@ TEST_F(MenuBar1Test, theTree_holdsTheThreeMenusAndTheirItemsInOrder)
         const char *text;
         const char *shortcut;
     };
-    const Expected file[] = {{"FileQuit", "&Quit", "Ctrl+Q"}};
-    const Expected edit[] = {
+    const auto file = std::to_array<Expected>({{"FileQuit", "&Quit", "Ctrl+Q"}});
+    const auto edit = std::to_array<Expected>({
         {"EditUndo", "&Undo", "Ctrl+Z"},
         {"UntitledMenu1", "-", ""},
         {"EditCut", "Cu&t", "Ctrl+X"},
@@ -53,8 +55,8 @@ TEST_F(MenuBar1Test, theTree_holdsTheThreeMenusAndTheirItemsInOrder)
         {"UntitledMenu0", "-", ""},
         {"EditSelectAll", "Select &All", "Ctrl+A"},
         {"AppleAbout", "About Velloran Uninstaller...", ""},
-    };
-    const Expected help[] = {{"HelpReadMe", "Read Me", ""}, {"HelpManual", "Manual", ""}};
+    });
+    const auto help = std::to_array<Expected>({{"HelpReadMe", "Read Me", ""}, {"HelpManual", "Manual", ""}});
 
     MenuBar1 &bar = *MenuBar1::instance();
     ASSERT_EQ(bar.Count(), 3);
@@ -91,7 +93,7 @@ TEST_F(MenuBar1Test, theMenuBar_isMadeOnce)
 TEST_F(MenuBar1Test, initCaption_setsElevenShiftJisCaptions_thatShowAsJapanese)
 {
     app.InitCaption();
-    const std::pair<const char *, const char *> captions[] = {
+    const auto captions = std::to_array<std::pair<const char *, const char *>>({
         {"AppleAbout", "Velloran アンインストーラについて..."},
         {"FileMenu", "ファイル"},
         {"EditMenu", "編集"},
@@ -103,7 +105,7 @@ TEST_F(MenuBar1Test, initCaption_setsElevenShiftJisCaptions_thatShowAsJapanese)
         {"EditSelectAll", "すべてを選択"},
         {"HelpReadMe", "お読み下さい"},
         {"HelpManual", "簡易マニュアル"},
-    };
+    });
     MenuBar1 &bar = *MenuBar1::instance();
     for (const auto &[name, japanese] : captions) {
         const fw::MenuItem &item = bar.Lookup(name);

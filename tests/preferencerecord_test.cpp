@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 using fw::String;
@@ -36,7 +38,7 @@ testsupport::PrefRecord record(int count, const QByteArray &f17, const QByteArra
     r.entries = {3, 140, 7};
     for (int i = 0; i < count; ++i)
         r.fields.append(QByteArray::number(i));
-    const QByteArray longFields[] = {f17, f18, f19};
+    const std::array<QByteArray, 3> longFields = {f17, f18, f19};
     for (int i = kFirstLongField; i <= kDocumentsField && i < count; ++i)
         r.fields[i] = longFields[i - kFirstLongField];
     return r;
@@ -176,7 +178,7 @@ TEST_F(PreferenceRecordTest, absurdCountsAndLengths_areNoRecord_andEndAtTheFiles
 
     // A long field's length beyond the file, at the Int32 limit, or negative.
     const QByteArray seventeen = QByteArray(1, '\0') + u32(0) + u32(20) + QByteArray(17, '\0');
-    for (const quint32 length : {100u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
+    for (const quint32 length : {100U, 0x7FFFFFFFU, 0x80000000U, 0xFFFFFFFFU})
         EXPECT_FALSE(read(seventeen + u32(length) + QByteArray(60, 'x'), kPlain)) << length;
     EXPECT_LT(clock.elapsed(), 5000);
 }

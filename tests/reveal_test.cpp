@@ -18,7 +18,7 @@ namespace {
 
 // The reveal runs in a child process of this test program whose session bus is a bus of its own:
 // Qt connects to the session bus once per process.
-constexpr char kChildMarker[] = "VELLORAN_REVEAL_CHILD";
+constexpr const char *kChildMarker = "VELLORAN_REVEAL_CHILD";
 
 TEST(RevealTest, runsInAChildProcessWithASessionBusOfItsOwn)
 {
@@ -61,8 +61,8 @@ class SilentFileManager : public QDBusVirtualObject
 public:
     QStringList asked;
 
-    QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &) override
+    QString introspect(const QString & /*path*/) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection & /*connection*/) override
     {
         asked << message.arguments().value(0).toStringList();
         return true; // taken, and left without an answer

@@ -57,7 +57,7 @@ TEST_F(BridgeTest, eachFunction_runsItsOwnScript)
     deleteFile({"/a"});
     deleteFolder({"/b"});
     revealFile({"/c"});
-    ASSERT_EQ(runs.size(), 3u);
+    ASSERT_EQ(runs.size(), 3U);
     EXPECT_EQ(runs[0].id, 168);
     EXPECT_EQ(runs[1].id, 169);
     EXPECT_EQ(runs[2].id, 170);
@@ -66,7 +66,7 @@ TEST_F(BridgeTest, eachFunction_runsItsOwnScript)
 TEST_F(BridgeTest, emptyArray_runsTheScriptOnceWithoutParameters)
 {
     deleteFolder({});
-    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs.size(), 1U);
     EXPECT_EQ(runs[0].id, 169);
     EXPECT_TRUE(runs[0].parameters.empty());
 }
@@ -75,17 +75,17 @@ TEST_F(BridgeTest, onePath_reachesTheScriptExactly)
 {
     const fw::String path = "/home/user/Library/Preferences/設定 100% 済み";
     deleteFile({fw::Variant(path)});
-    ASSERT_EQ(runs.size(), 1u);
-    ASSERT_EQ(runs[0].parameters.size(), 1u);
+    ASSERT_EQ(runs.size(), 1U);
+    ASSERT_EQ(runs[0].parameters.size(), 1U);
     EXPECT_EQ(std::get<fw::String>(runs[0].parameters[0]), path);
 }
 
 TEST_F(BridgeTest, integersStayIntegers_otherValuesGoAsText_inArrayOrder)
 {
     revealFile({fw::Variant(int32_t(7)), fw::Variant(2.5), fw::Variant(true), fw::Variant("7")});
-    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs.size(), 1U);
     const auto &parameters = runs[0].parameters;
-    ASSERT_EQ(parameters.size(), 4u);
+    ASSERT_EQ(parameters.size(), 4U);
     ASSERT_TRUE(std::holds_alternative<int32_t>(parameters[0]));
     EXPECT_EQ(std::get<int32_t>(parameters[0]), 7);
     EXPECT_EQ(std::get<fw::String>(parameters[1]), fw::Variant(2.5).StringValue());
@@ -142,7 +142,7 @@ TEST(ScriptLayerTest, unknownScriptOrHandle_isReportedClearly)
 
 // GLib reads HOME and XDG_DATA_HOME once per process and keeps them, so the real moves run in a child
 // process of this test program that starts with a home of its own.
-constexpr char kChildMarker[] = "VELLORAN_TRASH_CHILD";
+constexpr const char *kChildMarker = "VELLORAN_TRASH_CHILD";
 
 TEST(TrashTest, realMoves_runInAChildProcessWithAHomeOfItsOwn)
 {
@@ -177,7 +177,7 @@ protected:
 
     QString make(const QString &relative, bool folder = false) const
     {
-        const QString path = work->filePath(relative);
+        QString path = work->filePath(relative);
         QDir().mkpath(QFileInfo(path).absolutePath());
         if (folder) {
             QDir().mkpath(path);
@@ -291,7 +291,7 @@ TEST_F(TrashInOwnHome, refusedMove_leavesTheItemInPlace_andIsReported)
     ASSERT_TRUE(QDir().rename(saved, trash));
     EXPECT_TRUE(QFileInfo::exists(file));
     const std::vector<fw::ScriptFailure> failures = fw::TakeScriptFailures();
-    ASSERT_EQ(failures.size(), 1u);
+    ASSERT_EQ(failures.size(), 1U);
     EXPECT_EQ(failures[0].path.toQString(), file);
     EXPECT_EQ(failures[0].reason, fw::MoveFailure::TrashRefused);
 }

@@ -104,7 +104,7 @@ protected:
     {
         testsupport::AppPackageOptions options;
         options.pkgInfo = pkgInfo;
-        const QString path = makeAppPackage(folder, name, options);
+        QString path = makeAppPackage(folder, name, options);
         EXPECT_FALSE(path.isEmpty());
         return path;
     }
@@ -183,7 +183,7 @@ TEST_F(SearchTest, afterACollection_theSearchAsks_andCancelKeepsEverything)
     EXPECT_EQ(lastSeen, QStringList{kQuestion});
     EXPECT_EQ(list().ListCount(), 1);
     EXPECT_EQ(list().Cell(0, 0).toQString(), "Alpha");
-    EXPECT_EQ(window->pFI.size(), 1u);
+    EXPECT_EQ(window->pFI.size(), 1U);
     EXPECT_EQ(window->pCountGet, 1);
     EXPECT_EQ(window->pCountFind, 0);
 
@@ -218,7 +218,7 @@ TEST_F(SearchTest, asksForTheFolderFromDocuments_andSaysWhileItWalksThatItMayTak
     EXPECT_EQ(start, home.documents());
     EXPECT_EQ(statusWhileWalking,
               QStringLiteral("取得中...（検索範囲によっては数分かかる場合があります。）"));
-    EXPECT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows().size(), 1U);
 }
 
 TEST_F(SearchTest, aCollectionAfterSearches_startsTheirCountAgain_soTheNextSearchAsks)
@@ -233,7 +233,7 @@ TEST_F(SearchTest, aCollectionAfterSearches_startsTheirCountAgain_soTheNextSearc
     EXPECT_EQ(window->pCountGet, 1);
     EXPECT_EQ(window->pCountFind, 0);
     ASSERT_TRUE(search({press(kGoOn), choose(root)}));
-    EXPECT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows().size(), 1U);
 }
 
 TEST_F(SearchTest, cancellingTheFolderChooser_changesNothing)
@@ -245,7 +245,7 @@ TEST_F(SearchTest, cancellingTheFolderChooser_changesNothing)
 
     ASSERT_TRUE(searchIn(root));
     ASSERT_TRUE(search({cancelChooser()}));
-    EXPECT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows().size(), 1U);
     EXPECT_EQ(window->pCountFind, 1);
 }
 
@@ -429,7 +429,7 @@ TEST_F(SearchTest, aFolderNamedInShiftJis_isEntered_andItsFindsAreShownReadablyA
     list().setListIndex(0);
     toolbar().ToolItem8->action()->trigger();
     fw::SetScriptRunHook({});
-    ASSERT_EQ(revealed.size(), 1u);
+    ASSERT_EQ(revealed.size(), 1U);
     EXPECT_EQ(std::get<fw::String>(revealed[0]).bytes(), expected[0].second);
 }
 
@@ -485,9 +485,9 @@ TEST_F(SearchTest, asAUser_aSearchRowCanBeShownInTheFileManager)
     click(toolbar().ToolItem8);
     fw::SetScriptRunHook({});
 
-    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs.size(), 1U);
     EXPECT_EQ(runs[0].first, 170);
-    ASSERT_EQ(runs[0].second.size(), 1u);
+    ASSERT_EQ(runs[0].second.size(), 1U);
     EXPECT_EQ(std::get<fw::String>(runs[0].second[0]).toQString(), letter);
 }
 

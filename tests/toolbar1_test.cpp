@@ -10,6 +10,8 @@
 #include <QToolBar>
 #include <QToolTip>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,13 +36,17 @@ TEST_F(Toolbar1Test, theNineItems_standInOrder_enabled_withTheirCaptionsAndStyle
         int style;
         const char *caption;
     };
-    const Expected expected[] = {
-        {"ToolItem1", 0, "自動で取得"},     {"ToolItem4", 0, "ゴミ箱に移動"},
-        {"ToolItem2", 5, "Untitled"},       {"ToolItem6", 0, "指定場所を探す…"},
-        {"ToolItem8", 0, "Finderに表示"},   {"ToolItem3", 5, "Untitled"},
-        {"ToolItem5", 0, "中止"},           {"ToolItem7", 5, "Untitled"},
+    const auto expected = std::to_array<Expected>({
+        {"ToolItem1", 0, "自動で取得"},
+        {"ToolItem4", 0, "ゴミ箱に移動"},
+        {"ToolItem2", 5, "Untitled"},
+        {"ToolItem6", 0, "指定場所を探す…"},
+        {"ToolItem8", 0, "Finderに表示"},
+        {"ToolItem3", 5, "Untitled"},
+        {"ToolItem5", 0, "中止"},
+        {"ToolItem7", 5, "Untitled"},
         {"ToolItem9", 0, "リストをクリア"},
-    };
+    });
     ASSERT_EQ(bar.Count(), 9);
     for (int place = 0; place < 9; ++place) {
         auto &item = dynamic_cast<fw::ToolButton &>(bar.Item(place));

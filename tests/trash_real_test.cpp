@@ -49,9 +49,9 @@ namespace {
 
 // GLib reads HOME and XDG_DATA_HOME once per process, so every case runs in a child process of this
 // test program whose home is a fresh sample home.
-constexpr char kChildMarker[] = "VELLORAN_REAL_TRASH_CHILD";
+constexpr const char *kChildMarker = "VELLORAN_REAL_TRASH_CHILD";
 // Set for a child whose home is a file system with no space left.
-constexpr char kFullDiskMarker[] = "VELLORAN_FULL_DISK";
+constexpr const char *kFullDiskMarker = "VELLORAN_FULL_DISK";
 
 // A small file system mounted at a folder for as long as the object lives.
 class SmallVolume

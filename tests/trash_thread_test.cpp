@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -48,7 +49,7 @@ protected:
         aside = home.path() + QStringLiteral("/aside");
         QDir().mkpath(aside);
         fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
-            ASSERT_EQ(parameters.size(), 2u) << "the path, and what the piece was when found";
+            ASSERT_EQ(parameters.size(), 2U) << "the path, and what the piece was when found";
             const QString path = std::get<fw::String>(parameters[0]).toQString();
             moves.push_back({id, path});
             QDir().rename(path, aside + QLatin1Char('/') + QString::number(moves.size()));
@@ -177,9 +178,10 @@ TEST_F(TrashThreadTest, piecesGoneToTheTrash_haveNoDateWhenExpandedAgain_andALin
     const int32_t kept = piece("Library/Preferences/Kept", "P");
     const QString dangling = home.preferences() + QStringLiteral("/Dangling.plist");
     ASSERT_TRUE(QFile::link(home.path() + QStringLiteral("/nowhere"), dangling));
-    const timespec linkTime[2] = {{981173106, 0}, {981173106, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dangling).constData(), linkTime, AT_SYMLINK_NOFOLLOW),
-              0);
+    const std::array<timespec, 2> linkTime = {{{981173106, 0}, {981173106, 0}}};
+    ASSERT_EQ(
+        ::utimensat(AT_FDCWD, QFile::encodeName(dangling).constData(), linkTime.data(), AT_SYMLINK_NOFOLLOW),
+        0);
     const int32_t link = window->AddFIlist(fw::FolderItem::fromPath(dangling), "PL");
     const int32_t second = piece("Library/Preferences/Second.plist", "PL");
     group("製品", {first, kept, link, second});
@@ -187,7 +189,7 @@ TEST_F(TrashThreadTest, piecesGoneToTheTrash_haveNoDateWhenExpandedAgain_andALin
     list().setCellCheck(3, 0, false);
     setToolbarRunning();
     runThread();
-    ASSERT_EQ(moves.size(), 2u);
+    ASSERT_EQ(moves.size(), 2U);
 
     list().setExpanded(0, false);
     list().setExpanded(0, true);
@@ -217,7 +219,7 @@ TEST_F(TrashThreadTest, aPieceUnderSeveralRows_goesOnce_andAVanishedPieceIsNamed
 
     runThread();
 
-    ASSERT_EQ(moves.size(), 2u);
+    ASSERT_EQ(moves.size(), 2U);
     EXPECT_EQ(moves[0].path, pathOf(shared));
     EXPECT_EQ(moves[1].path, pathOf(other));
     // What went with an earlier row, or inside a folder that went, is no loss to report.
@@ -253,7 +255,7 @@ TEST_F(TrashThreadTest, stop_takesEffectBeforeTheNextRow_andIsShownInTheStatusLi
 
     runThread();
 
-    ASSERT_EQ(moves.size(), 1u);
+    ASSERT_EQ(moves.size(), 1U);
     EXPECT_EQ(moves[0].path, pathOf(first));
     EXPECT_TRUE(QFileInfo::exists(pathOf(second)));
     EXPECT_TRUE(status().Visible());
@@ -295,7 +297,7 @@ TEST_F(TrashThreadTest, ticksAreReadWhenTheWalkReachesARow)
 
     runThread();
 
-    ASSERT_EQ(moves.size(), 2u);
+    ASSERT_EQ(moves.size(), 2U);
     EXPECT_EQ(moves[0].path, pathOf(first));
     EXPECT_EQ(moves[1].path, pathOf(third));
 }
@@ -304,6 +306,7 @@ TEST_F(TrashThreadTest, rowsCollapsedDuringTheWalk_neverMakeItReadPastTheList)
 {
     const int32_t first = piece(QStringLiteral("Library/Preferences/一"), "P");
     std::vector<int32_t> many;
+    many.reserve(6);
     for (int i = 0; i < 6; ++i)
         many.push_back(piece(QStringLiteral("Library/Preferences/多%1").arg(i), "P"));
     group("一", {first});
@@ -315,7 +318,7 @@ TEST_F(TrashThreadTest, rowsCollapsedDuringTheWalk_neverMakeItReadPastTheList)
 
     runThread();
 
-    ASSERT_EQ(moves.size(), 1u);
+    ASSERT_EQ(moves.size(), 1U);
     EXPECT_EQ(list().ListCount(), 3);
     EXPECT_FALSE(status().Visible()) << "the run ends as a completed one";
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();

@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <stdexcept>
 
@@ -107,7 +108,7 @@ TEST_F(Window1Test, theWindowShowsTheOneMenuBar_andItsAccessorsFindEachItem)
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(menus[2]->text(), "Help");
 
-    const std::pair<const char *, fw::MenuItem &> items[] = {
+    const auto items = std::to_array<std::pair<const char *, fw::MenuItem &>>({
         {"HelpMenu", window->HelpMenu()},
         {"HelpManual", window->HelpManual()},
         {"HelpReadMe", window->HelpReadMe()},
@@ -123,7 +124,7 @@ TEST_F(Window1Test, theWindowShowsTheOneMenuBar_andItsAccessorsFindEachItem)
         {"EditUndo", window->EditUndo()},
         {"FileMenu", window->FileMenu()},
         {"FileQuit", window->FileQuit()},
-    };
+    });
     for (const auto &[name, item] : items)
         EXPECT_EQ(&item, &MenuBar1::instance()->Lookup(name)) << name;
 }

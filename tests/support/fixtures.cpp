@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 
@@ -17,16 +18,16 @@ namespace {
 
 void appendU16(QByteArray &bytes, uint16_t value)
 {
-    char buffer[2];
-    qToBigEndian<quint16>(value, buffer);
-    bytes.append(buffer, 2);
+    std::array<char, 2> buffer{};
+    qToBigEndian<quint16>(value, buffer.data());
+    bytes.append(buffer.data(), 2);
 }
 
 void appendU32(QByteArray &bytes, uint32_t value)
 {
-    char buffer[4];
-    qToBigEndian<quint32>(value, buffer);
-    bytes.append(buffer, 4);
+    std::array<char, 4> buffer{};
+    qToBigEndian<quint32>(value, buffer.data());
+    bytes.append(buffer.data(), 4);
 }
 
 struct Entry
@@ -36,12 +37,13 @@ struct Entry
     uint32_t length;
 };
 
-QByteArray appleDoubleHeader(const char (&filler)[17], const std::initializer_list<Entry> &entries)
+// The filler is the 16 bytes that name the writer's file system.
+QByteArray appleDoubleHeader(QByteArrayView filler, const std::initializer_list<Entry> &entries)
 {
     QByteArray bytes;
     appendU32(bytes, 0x00051607);
     appendU32(bytes, 0x00020000);
-    bytes.append(filler, 16);
+    bytes.append(filler);
     appendU16(bytes, static_cast<uint16_t>(entries.size()));
     for (const Entry &entry : entries) {
         appendU32(bytes, entry.id);
@@ -64,7 +66,7 @@ QByteArray attributeBlock()
     const QByteArray name("com.apple.quarantine");
     const QByteArray value("0081;00000000;Browser;");
     const qsizetype entrySize = (11 + name.size() + 1 + 3) / 4 * 4;
-    const uint32_t dataStart = static_cast<uint32_t>(120 + entrySize);
+    const auto dataStart = static_cast<uint32_t>(120 + entrySize);
     QByteArray block;
     appendU32(block, 0x41545452);                                      // 'ATTR'
     appendU32(block, 0);                                               // debug tag
@@ -105,7 +107,7 @@ QByteArray renameToBytes(const QString &path, const QByteArray &name)
     const QFileInfo item(path);
     const QByteArray folder = QFile::encodeName(item.absolutePath()) + '/';
     const QByteArray oldName = QFile::encodeName(item.fileName());
-    const QByteArray renamed = folder + name;
+    QByteArray renamed = folder + name;
     if (std::rename(QFile::encodeName(path).constData(), renamed.constData()) != 0)
         return {};
     // The sidecar, when there is one, goes with its item.
@@ -205,7 +207,7 @@ bool userAttributesSupported(const QString &folder)
 
 QString makeAppPackage(const QString &folder, const QString &name, const AppPackageOptions &options)
 {
-    const QString package = folder + QLatin1Char('/') + name;
+    QString package = folder + QLatin1Char('/') + name;
     const QString body = name.endsWith(QLatin1String(".app")) ? name.chopped(4) : name;
     if (!makeFolder(package + QStringLiteral("/Contents/Resources")))
         return {};

@@ -4,17 +4,18 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace testsupport {
 
 bool makeMacHomeLayout(const QString &home)
 {
     const QDir dir(home);
-    for (const char *folder : {"Applications", "Library/Preferences", "Library/Application Support",
-                               "Documents", "Desktop", "Downloads"}) {
-        if (!dir.mkpath(QLatin1String(folder)))
-            return false;
-    }
-    return true;
+    const std::initializer_list<const char *> folders = {
+        "Applications", "Library/Preferences", "Library/Application Support", "Documents", "Desktop",
+        "Downloads"};
+    return std::all_of(folders.begin(), folders.end(),
+                       [&dir](const char *folder) { return dir.mkpath(QLatin1String(folder)); });
 }
 
 MacHome::MacHome() : m_hadHome(qEnvironmentVariableIsSet("HOME")), m_oldHome(qgetenv("HOME"))

@@ -7,7 +7,7 @@ namespace testsupport {
 
 namespace {
 
-constexpr char alphabet[] = "mQ3xT8aKz1VbN6cRf0YhJ4sPd9GtL2uEy7OnXi5CoWkSgDBrMlUjHqIpFvAwZe";
+constexpr const char *alphabet = "mQ3xT8aKz1VbN6cRf0YhJ4sPd9GtL2uEy7OnXi5CoWkSgDBrMlUjHqIpFvAwZe";
 
 void appendU16(QByteArray &out, int value)
 {

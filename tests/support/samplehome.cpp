@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QStringList>
 
+#include <array>
 #include <iostream>
 #include <iterator>
 #include <vector>
@@ -130,8 +131,9 @@ private:
 
 void writeProducts(Writer &w)
 {
-    static const Writer::Source sources[] = {Writer::Source::Sidecar, Writer::Source::SidecarWithAttributes,
-                                             Writer::Source::Netatalk, Writer::Source::AfpInfo};
+    static const std::array<Writer::Source, 4> sources = {Writer::Source::Sidecar,
+                                                          Writer::Source::SidecarWithAttributes,
+                                                          Writer::Source::Netatalk, Writer::Source::AfpInfo};
     size_t nextSource = 0;
     for (const Product &product : products()) {
         const QString label = QString::fromUtf8(product.label);
@@ -156,7 +158,7 @@ void writeProducts(Writer &w)
         w.folder(documents);
         for (const Document &document : product.documents)
             w.document(documents + QLatin1Char('/') + QString::fromUtf8(document.name), document.type,
-                       sources[nextSource++ % std::size(sources)]);
+                       sources[nextSource++ % sources.size()]);
         if (product.documents.empty())
             w.file(documents + QStringLiteral("/Memo.txt"), "plain text, no document type\n");
     }

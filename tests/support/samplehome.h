@@ -15,7 +15,7 @@ namespace testsupport {
 bool writeSampleHome(const QString &home);
 
 // Where Ombrisk's record says its documents are, relative to the home folder: no longer there.
-inline constexpr char kSampleGoneDocuments[] = "Documents/Ombrisk maps";
+inline constexpr const char *kSampleGoneDocuments = "Documents/Ombrisk maps";
 
 // The colon path of an absolute POSIX path on the startup volume ("Startup:tmp:home:Documents"),
 // in the system script, with a trailing ":" for a folder.
