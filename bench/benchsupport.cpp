@@ -1,6 +1,7 @@
 #include "bench/benchsupport.h"
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +16,13 @@ namespace bench {
 
 namespace {
 
-char g_watchdogMessage[256];
+std::array<char, 256> g_watchdogMessage;
 
-void onAlarm(int)
+void onAlarm(int /*signal*/)
 {
     // Only async-signal-safe calls here: the process may be anywhere.
-    const ssize_t written = ::write(STDERR_FILENO, g_watchdogMessage, std::strlen(g_watchdogMessage));
+    const ssize_t written =
+        ::write(STDERR_FILENO, g_watchdogMessage.data(), std::strlen(g_watchdogMessage.data()));
     static_cast<void>(written);
     ::_exit(124);
 }
@@ -42,7 +44,7 @@ long statusKiB(const char *field)
 
 void startWatchdog(unsigned seconds, const char *what)
 {
-    std::snprintf(g_watchdogMessage, sizeof g_watchdogMessage,
+    std::snprintf(g_watchdogMessage.data(), g_watchdogMessage.size(),
                   "error: %s did not finish within its limit of %u s\n", what, seconds);
     std::signal(SIGALRM, onAlarm);
     ::alarm(seconds);

@@ -22,8 +22,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -31,8 +31,8 @@ using namespace testsupport;
 
 namespace {
 
-constexpr qint64 kCatalogueBytes = 16 * 1024 * 1024;
-constexpr qint64 kRecordBytes = 1024 * 1024;
+constexpr qint64 kCatalogueBytes = qint64{16} * 1024 * 1024;
+constexpr qint64 kRecordBytes = qint64{1024} * 1024;
 
 // The process's peak resident memory so far, in MB.
 double peakMemoryMb()
@@ -56,7 +56,7 @@ struct CatalogueShape
     QByteArray body; // repeated up to the size of the largest catalogue read
 };
 
-const CatalogueShape kShapes[] = {
+const auto kShapes = std::to_array<CatalogueShape>({
     {"products of 9 lines",
      {},
      "Quillary\n1\nQuillary\nAPPLWqj5\n1\nQvayWqj5\nQuillary初期設定\nQuillary\nQuillary\n"},
@@ -66,7 +66,7 @@ const CatalogueShape kShapes[] = {
          "p\nq\nr\n"},
     {"a count of 2147483647, short lines", "P\n2147483647\n", "x\n"},
     {"a count of 2147483647, lines of 8 KiB", "P\n2147483647\n", QByteArray(8192, 'x') + '\n'},
-};
+});
 
 bool writeCatalogue(const QString &path, const CatalogueShape &shape)
 {
@@ -74,7 +74,7 @@ bool writeCatalogue(const QString &path, const CatalogueShape &shape)
     if (!file.open(QIODevice::WriteOnly) || file.write(shape.head) != shape.head.size())
         return false;
     QByteArray chunk;
-    while (chunk.size() + shape.body.size() <= 1024 * 1024)
+    while (chunk.size() + shape.body.size() <= qsizetype{1024} * 1024)
         chunk += shape.body;
     qint64 size = shape.head.size();
     for (; size + chunk.size() <= kCatalogueBytes; size += chunk.size())
@@ -207,7 +207,7 @@ int main(int argc, char **argv)
         benchCatalogue(static_cast<size_t>(atoi(argv[2])));
         return 0;
     }
-    for (size_t shape = 0; shape < std::size(kShapes); ++shape) {
+    for (size_t shape = 0; shape < kShapes.size(); ++shape) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QCoreApplication::applicationFilePath(),

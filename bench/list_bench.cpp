@@ -22,6 +22,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -53,7 +54,8 @@ long long resident()
 // The items the rows show: documents with and without extensions and application packages.
 std::vector<fw::FolderItem> makeItems(const QString &root)
 {
-    const char *names[] = {"Letter %1.tsl", "Memo %1", "Notes %1.txt", "Settings %1.plist", "Tool %1.app"};
+    const std::array<const char *, 5> names = {"Letter %1.tsl", "Memo %1", "Notes %1.txt",
+                                               "Settings %1.plist", "Tool %1.app"};
     std::vector<fw::FolderItem> items;
     for (int i = 0; i < kDistinctItems; ++i) {
         const QString path = root + QLatin1Char('/') + QString::fromLatin1(names[i % 5]).arg(i);
@@ -219,6 +221,7 @@ int main(int argc, char **argv)
     }
     const auto column = [&](double Figures::*field) {
         std::vector<double> values;
+        values.reserve(figures.size());
         for (const Figures &f : figures)
             values.push_back(f.*field);
         return values;

@@ -16,6 +16,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -40,9 +41,9 @@ namespace {
 
 std::string numbered(const char *stem, long number, int width)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, "%s%0*ld", stem, width, number);
-    return text;
+    std::array<char, 64> text;
+    std::snprintf(text.data(), text.size(), "%s%0*ld", stem, width, number);
+    return text.data();
 }
 
 // Writes and counts the entries as `find -P FOLDER -mindepth 1` would list them.
@@ -239,7 +240,7 @@ int writeFinds(const std::string &root, long finds)
 // Four letters and digits from a number: a distinct creator code for each product.
 QByteArray creator(long product)
 {
-    static const char digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    static const char *const digits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     QByteArray code(4, '0');
     for (int i = 3; i >= 0; --i, product /= 62)
         code[i] = digits[product % 62];

@@ -79,7 +79,7 @@ OnShow::OnShow(QWidget *widget, std::function<void()> shown) : m_shown(std::move
     widget->installEventFilter(this);
 }
 
-bool OnShow::eventFilter(QObject *, QEvent *event)
+bool OnShow::eventFilter(QObject * /*watched*/, QEvent *event)
 {
     if (event->type() == QEvent::Show)
         m_shown();

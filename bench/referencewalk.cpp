@@ -64,7 +64,7 @@ std::vector<Product> readCatalogue(const char *path)
     }
     std::vector<Product> products;
     std::string line;
-    const auto counted = [&file, &line](std::vector<std::string *> values) {
+    const auto counted = [&file, &line](const std::vector<std::string *> &values) {
         for (std::string *value : values) {
             if (std::getline(file, line))
                 *value = line;
@@ -168,9 +168,9 @@ Listing listFolder(int fd)
     for (const Entry &entry : all)
         names.insert(entry.name);
     for (Entry &entry : all) {
-        if (entry.name.compare(0, 2, "._") == 0 && names.count(entry.name.substr(2)) != 0)
+        if (entry.name.compare(0, 2, "._") == 0 && names.contains(entry.name.substr(2)))
             continue;
-        entry.sidecar = names.count(prefixed("._", entry.name)) != 0;
+        entry.sidecar = names.contains(prefixed("._", entry.name));
         listing.entries.push_back(std::move(entry));
     }
     std::sort(listing.entries.begin(), listing.entries.end(), [](const Entry &a, const Entry &b) {
@@ -201,14 +201,14 @@ uint32_t u32(const unsigned char *p)
 // the rest is read from fd where it lies.
 std::optional<FinderInfo> fromAppleDouble(const unsigned char *head, int64_t have, int64_t size, int fd)
 {
-    unsigned char buffer[64 * 12];
+    std::array<unsigned char, std::size_t{64} * 12> buffer;
     const auto bytes = [&](int64_t offset, int64_t length) -> const unsigned char * {
         if (offset + length <= have)
             return head + offset;
-        if (fd < 0 || length > static_cast<int64_t>(sizeof buffer) ||
-            ::pread(fd, buffer, static_cast<size_t>(length), offset) != length)
+        if (fd < 0 || length > static_cast<int64_t>(buffer.size()) ||
+            ::pread(fd, buffer.data(), static_cast<size_t>(length), offset) != length)
             return nullptr;
-        return buffer;
+        return buffer.data();
     };
     const unsigned char *header = bytes(0, 26);
     if (size < 26 || header == nullptr || u32(header) != 0x00051607 || u32(header + 4) != 0x00020000)
@@ -247,10 +247,10 @@ std::optional<FinderInfo> fromSidecar(int folder, const std::string &name)
         return std::nullopt;
     std::optional<FinderInfo> info;
     struct stat st;
-    unsigned char head[512];
+    std::array<unsigned char, 512> head;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        const ssize_t got = ::pread(fd, head, sizeof head, 0);
-        info = fromAppleDouble(head, std::max<ssize_t>(got, 0), st.st_size, fd);
+        const ssize_t got = ::pread(fd, head.data(), head.size(), 0);
+        info = fromAppleDouble(head.data(), std::max<ssize_t>(got, 0), st.st_size, fd);
     }
     ::close(fd);
     return info;
@@ -259,31 +259,32 @@ std::optional<FinderInfo> fromSidecar(int folder, const std::string &name)
 // The attributes have no calls relative to a folder: they take the path.
 std::optional<FinderInfo> fromAttributes(const std::string &path)
 {
-    char names[1024];
-    const ssize_t size = ::llistxattr(path.c_str(), names, sizeof names);
+    std::array<char, 1024> names;
+    const ssize_t size = ::llistxattr(path.c_str(), names.data(), names.size());
     const int listError = size < 0 ? errno : 0;
     const auto mayHave = [&](const char *name) {
         if (size < 0)
             return listError != ENOTSUP; // a list too long for the buffer: ask for each
-        for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
-            if (std::strcmp(names + at, name) == 0)
+        for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names.data() + at)) + 1) {
+            if (std::strcmp(names.data() + at, name) == 0)
                 return true;
         }
         return false;
     };
-    static unsigned char value[64 * 1024];
+    static std::array<unsigned char, std::size_t{64} * 1024> value;
     if (mayHave(kNetatalk)) {
-        const ssize_t got = ::lgetxattr(path.c_str(), kNetatalk, value, sizeof value);
+        const ssize_t got = ::lgetxattr(path.c_str(), kNetatalk, value.data(), value.size());
         if (got > 0) {
-            if (auto info = fromAppleDouble(value, got, got, -1))
+            if (auto info = fromAppleDouble(value.data(), got, got, -1))
                 return info;
         }
     }
     if (mayHave(kAfpInfo)) {
-        const ssize_t got = ::lgetxattr(path.c_str(), kAfpInfo, value, 61);
-        if ((got == 60 || got == 61) && u32(value) == 0x41465000 && u32(value + 4) == 0x00000100) {
+        const ssize_t got = ::lgetxattr(path.c_str(), kAfpInfo, value.data(), 61);
+        if ((got == 60 || got == 61) && u32(value.data()) == 0x41465000 &&
+            u32(value.data() + 4) == 0x00000100) {
             FinderInfo info;
-            std::copy_n(value + 16, 32, info.begin());
+            std::copy_n(value.data() + 16, 32, info.begin());
             return info;
         }
     }
@@ -311,12 +312,12 @@ std::optional<std::string> readFile(int folder, const std::string &path, size_t 
     if (fd < 0)
         return std::nullopt;
     std::string text;
-    char buffer[16 * 1024];
+    std::array<char, std::size_t{16} * 1024> buffer;
     while (text.size() < limit) {
-        const size_t wanted = std::min(sizeof buffer, limit - text.size());
-        const ssize_t got = ::read(fd, buffer, wanted);
+        const size_t wanted = std::min(buffer.size(), limit - text.size());
+        const ssize_t got = ::read(fd, buffer.data(), wanted);
         if (got > 0)
-            text.append(buffer, static_cast<size_t>(got));
+            text.append(buffer.data(), static_cast<size_t>(got));
         if (got < static_cast<ssize_t>(wanted)) // a plain file's end
             break;
     }
@@ -335,8 +336,9 @@ std::string pkgInfoCode(int folder, const std::string &package)
 // Whether Contents/Info.plist (at most 1 MiB) names the maker.
 bool namesMaker(int folder, const std::string &item)
 {
-    const std::optional<std::string> plist = readFile(folder, item + "/Contents/Info.plist", 1024 * 1024 + 1);
-    return plist && plist->size() <= 1024 * 1024 && plist->find("Velloran Software") != std::string::npos;
+    constexpr std::size_t limit = std::size_t{1024} * 1024;
+    const std::optional<std::string> plist = readFile(folder, item + "/Contents/Info.plist", limit + 1);
+    return plist && plist->size() <= limit && plist->find("Velloran Software") != std::string::npos;
 }
 
 // The date of a row: what the program reads of every item it lists.
@@ -358,42 +360,46 @@ struct Search
         const Listing listing = listFolder(folder);
         names += listing.names;
         for (const Entry &entry : listing.entries) {
-            if (entry.name[0] == '.')
-                continue;
-            const unsigned char kind = kindOf(folder, entry);
-            if (kind == DT_UNKNOWN)
-                continue;
-            const std::optional<FinderInfo> info = finderInfo(folder, path, entry);
-            if (invisible(info))
-                continue;
-            const std::string dotted = prefixed(".", extension(entry.name));
-            if (listedByExtension(dotted)) {
-                list(folder, entry.name);
-                continue;
-            }
-            const bool package = kind == DT_DIR && extension(entry.name) == "app";
-            if (kind == DT_DIR && !package) {
-                const int child =
-                    ::openat(folder, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                if (child >= 0) {
-                    walk(child, path + "/" + entry.name);
-                    ::close(child);
-                }
-                continue;
-            }
-            std::optional<std::string> code;
-            const auto typeCreator = [&]() -> const std::string & {
-                if (!code)
-                    code = package ? pkgInfoCode(folder, entry.name)
-                                   : (info ? std::string(reinterpret_cast<const char *>(info->data()), 8)
-                                           : std::string());
-                return *code;
-            };
-            if (listedAsApplication(folder, entry.name, package, typeCreator))
-                list(folder, entry.name);
-            if (listedAsDocument(typeCreator))
-                list(folder, entry.name);
+            if (entry.name[0] != '.')
+                visit(folder, path, entry);
         }
+    }
+
+    void visit(int folder, const std::string &path, const Entry &entry)
+    {
+        const unsigned char kind = kindOf(folder, entry);
+        if (kind == DT_UNKNOWN)
+            return;
+        const std::optional<FinderInfo> info = finderInfo(folder, path, entry);
+        if (invisible(info))
+            return;
+        const std::string dotted = prefixed(".", extension(entry.name));
+        if (listedByExtension(dotted)) {
+            list(folder, entry.name);
+            return;
+        }
+        const bool package = kind == DT_DIR && extension(entry.name) == "app";
+        if (kind == DT_DIR && !package) {
+            const int child =
+                ::openat(folder, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0) {
+                walk(child, path + "/" + entry.name);
+                ::close(child);
+            }
+            return;
+        }
+        std::optional<std::string> code;
+        const auto typeCreator = [&]() -> const std::string & {
+            if (!code)
+                code = package ? pkgInfoCode(folder, entry.name)
+                               : (info ? std::string(reinterpret_cast<const char *>(info->data()), 8)
+                                       : std::string());
+            return *code;
+        };
+        if (listedAsApplication(folder, entry.name, package, typeCreator))
+            list(folder, entry.name);
+        if (listedAsDocument(typeCreator))
+            list(folder, entry.name);
     }
 
     bool listedByExtension(const std::string &dotted) const
@@ -504,27 +510,9 @@ struct Candidate
     std::optional<bool> namesMaker; // read when a name-and-maker application's name matched
 };
 
-int collection(const std::string &home, const char *cataloguePath)
+// The folders in the Applications folder that a product may register, with what is read of them.
+std::vector<Candidate> readCandidates(int applications, const std::string &applicationsPath)
 {
-    const std::vector<Product> catalogue = readCatalogue(cataloguePath);
-    for (const Product &product : catalogue) {
-        if (product.documentsFolder) {
-            std::fprintf(stderr,
-                         "error: the catalogue's product %s has a documents folder, which this "
-                         "reference does not look for\n",
-                         product.label.c_str());
-            return 2;
-        }
-    }
-    const Clock clock;
-    const std::string applicationsPath = home + "/Applications";
-    const int applications = ::open(applicationsPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int preferences =
-        ::open((home + "/Library/Preferences").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int support =
-        ::open((home + "/Library/Application Support").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-
-    // Each folder's facts, read once.
     std::vector<Candidate> candidates;
     for (const Entry &entry : listFolder(applications).entries) {
         if (entry.name[0] == '.' || kindOf(applications, entry) != DT_DIR || extension(entry.name) == "app" ||
@@ -549,6 +537,54 @@ int collection(const std::string &home, const char *cataloguePath)
         }
         candidates.push_back(std::move(candidate));
     }
+    return candidates;
+}
+
+// Whether the candidate is the application's folder: by name and maker, or by an application's code.
+bool holdsApplication(Candidate &candidate, const std::string &appName, const std::string &appType,
+                      int applications)
+{
+    if (appType == "APPL----") {
+        if (!containsIgnoringCase(candidate.name, appName))
+            return false;
+        if (!candidate.namesMaker)
+            candidate.namesMaker = namesMaker(applications, candidate.name);
+        return *candidate.namesMaker;
+    }
+    return !appType.empty() &&
+           std::find(candidate.codes.begin(), candidate.codes.end(), appType) != candidate.codes.end();
+}
+
+// Whether a name in the Preferences folder is the product's plist file.
+bool isPlistOf(const Product &product, const std::string &name)
+{
+    return containsIgnoringCase(name, product.plistName) && containsIgnoringCase(name, "plist") &&
+           !(product.plistName == "Quillary" && containsIgnoringCase(name, "Quillary") &&
+             containsIgnoringCase(name, "Dorven"));
+}
+
+int collection(const std::string &home, const char *cataloguePath)
+{
+    const std::vector<Product> catalogue = readCatalogue(cataloguePath);
+    const auto withDocuments = std::find_if(catalogue.begin(), catalogue.end(),
+                                            [](const Product &product) { return product.documentsFolder; });
+    if (withDocuments != catalogue.end()) {
+        std::fprintf(stderr,
+                     "error: the catalogue's product %s has a documents folder, which this "
+                     "reference does not look for\n",
+                     withDocuments->label.c_str());
+        return 2;
+    }
+    const Clock clock;
+    const std::string applicationsPath = home + "/Applications";
+    const int applications = ::open(applicationsPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int preferences =
+        ::open((home + "/Library/Preferences").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int support =
+        ::open((home + "/Library/Application Support").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+
+    // Each folder's facts, read once.
+    std::vector<Candidate> candidates = readCandidates(applications, applicationsPath);
     const Names preferenceNames(listFolder(preferences));
     const Names supportNames(listFolder(support));
 
@@ -564,27 +600,14 @@ int collection(const std::string &home, const char *cataloguePath)
         };
         for (const auto &[appName, appType] : product.applications) {
             for (Candidate &candidate : candidates) {
-                bool match = false;
-                if (appType == "APPL----") {
-                    if (containsIgnoringCase(candidate.name, appName)) {
-                        if (!candidate.namesMaker)
-                            candidate.namesMaker = namesMaker(applications, candidate.name);
-                        match = *candidate.namesMaker;
-                    }
-                } else if (!appType.empty()) {
-                    match = std::find(candidate.codes.begin(), candidate.codes.end(), appType) !=
-                            candidate.codes.end();
-                }
-                if (match)
+                if (holdsApplication(candidate, appName, appType, applications))
                     registerPiece(applications, applicationsPath, candidate.name);
             }
         }
         if (const std::string *name = preferenceNames.child(product.prefName))
             registerPiece(preferences, home + "/Library/Preferences", *name);
         for (const std::string &name : preferenceNames.all) {
-            if (containsIgnoringCase(name, product.plistName) && containsIgnoringCase(name, "plist") &&
-                !(product.plistName == "Quillary" && containsIgnoringCase(name, "Quillary") &&
-                  containsIgnoringCase(name, "Dorven")))
+            if (isPlistOf(product, name))
                 registerPiece(preferences, home + "/Library/Preferences", name);
         }
         if (const std::string *name = supportNames.child(product.supportName))
