@@ -45,7 +45,7 @@ void App::ShowAboutPanel()
 {
     AboutPanel panel;
     panel.open();
-    panel.control<fw::StaticText>("StaticText1").setText("Ver. 1.0b1");
+    panel.StaticText1().setText("Ver. 1.0b1");
     panel.ShowModal();
     panel.Close();
 }

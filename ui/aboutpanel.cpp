@@ -89,6 +89,10 @@ void AboutPanel::_CreateControls0()
         text.setVisible(true);
         text.setText(attributes.text);
     }
+    m_staticText1 = &control<fw::StaticText>("StaticText1");
+    m_staticText2 = &control<fw::StaticText>("StaticText2");
+    m_staticText3 = &control<fw::StaticText>("StaticText3");
+    m_staticText4 = &control<fw::StaticText>("StaticText4");
 }
 
 void AboutPanel::AddMenuHandlers()
@@ -98,7 +102,7 @@ void AboutPanel::AddMenuHandlers()
 
 void AboutPanel::Event_Open()
 {
-    control<fw::StaticText>("StaticText3").setText("Velloran アンインストーラ");
+    StaticText3().setText("Velloran アンインストーラ");
 }
 
 bool AboutPanel::Event_MouseDown(int /*x*/, int /*y*/)
