@@ -25,7 +25,7 @@ QString expectedCode(QByteArray bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     bytes.truncate(64);
-    const auto lineEnd =
+    const auto *const lineEnd =
         std::find_if(bytes.cbegin(), bytes.cend(), [](char c) { return c == '\n' || c == '\r'; });
     bytes.truncate(lineEnd - bytes.cbegin());
     return bytes.size() == 8 ? QString::fromLatin1(bytes) : QString();

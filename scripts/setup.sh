@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libboost-context-dev libicu-dev libglib2.0-dev libgl-dev
     libgtest-dev libgmock-dev googletest
     fonts-ipafont-gothic xvfb xauth trash-cli dbus-daemon
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-tidy clang-format
 )
 missing=()
 for package in "${packages[@]}"; do
