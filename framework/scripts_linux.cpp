@@ -53,14 +53,6 @@ PreparedRun &preparedRun(int32_t handle)
     return it->second;
 }
 
-// The item's path as the system calls take it: its exact bytes.
-QByteArray parameterPath(const ScriptParameter &parameter)
-{
-    if (const auto *number = std::get_if<int32_t>(&parameter))
-        return QByteArray::number(*number);
-    return nativeBytes(std::get<String>(parameter));
-}
-
 void recordFailure(const String &path, MoveFailure reason)
 {
     g_failures.push_back({path, reason});
@@ -71,6 +63,12 @@ String parameterString(const ScriptParameter &parameter)
     if (const auto *number = std::get_if<int32_t>(&parameter))
         return Str(int64_t{*number});
     return std::get<String>(parameter);
+}
+
+// The item's path as the system calls take it: its exact bytes.
+QByteArray parameterPath(const ScriptParameter &parameter)
+{
+    return nativeBytes(parameterString(parameter));
 }
 
 // Absolute, without empty, "." or ".." components and without a trailing "/".
