@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/folderitem.h"
+#include "framework/volumes.h"
 
 #include <QHash>
 #include <QStringList>
@@ -21,11 +22,6 @@ FolderItem Downloads();       // ~/Downloads
 // the home folder, any special folder, Desktop, Documents and Downloads, and any folder holding one.
 bool IsProtected(const FolderItem &item);
 
-// True for a place where the user keeps their own files: inside the home folder, or on a mounted
-// volume other than the startup volume; below no hidden (dot-named) folder on the way down from there
-// and not hidden itself; and not protected. The folders above the item are taken as their links lead.
-bool IsUserLocation(const FolderItem &item);
-
 // The same test with the special folders' real paths, and those of the items' folders, resolved once:
 // a run that registers many pieces asks the file system once per folder, not once per piece.
 class ProtectedLocations
@@ -36,6 +32,33 @@ public:
 
 private:
     QStringList m_locations; // each special folder as written and as it really is
+    mutable QHash<QString, QString> m_realFolders;
+};
+
+// The places where the user keeps their own files: inside the home folder; or on a mounted volume
+// other than the startup volume, on a device that is neither the startup volume's nor the home
+// folder's (a folder of the startup volume mounted elsewhere is the startup volume), owned by the user
+// running the program, below no folder of another user but root from the volume's root down, and
+// neither an account's home folder nor a folder holding one. Either way below no hidden (dot-named)
+// folder and not hidden itself, and not protected. The folders above an item are taken as their links
+// lead, the item as it is. The system's tables are read once per object: the mount table (while it
+// lives, for every question about volumes), the devices of "/" and the home, the accounts' homes.
+class UserLocations
+{
+public:
+    UserLocations();
+    bool Contains(const FolderItem &item) const;
+
+private:
+    bool isUsersOnVolume(const QString &volumeRoot, const QString &path) const;
+
+    MountTableSnapshot m_mountTable;
+    ProtectedLocations m_protected;
+    QString m_lexicalHome;
+    QString m_realHome;
+    quint64 m_startupDevice = 0;
+    quint64 m_homeDevice = 0;
+    QStringList m_accountHomes; // as written and as they really are
     mutable QHash<QString, QString> m_realFolders;
 };
 

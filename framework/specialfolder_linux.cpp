@@ -1,7 +1,5 @@
 #include "framework/specialfolder.h"
 
-#include "framework/volumes.h"
-
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -9,8 +7,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <optional>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fw::SpecialFolder {
 
@@ -67,6 +68,14 @@ bool holds(const QString &folder, const QString &item)
     if (folder == item || folder == QLatin1String("/"))
         return true;
     return item.startsWith(folder) && item.at(folder.size()) == QLatin1Char('/');
+}
+
+std::optional<quint64> deviceOf(const QString &path)
+{
+    struct stat status = {};
+    if (::stat(path.toLatin1().constData(), &status) != 0)
+        return std::nullopt;
+    return status.st_dev;
 }
 
 bool isMountPoint(const QString &path)
@@ -161,31 +170,67 @@ bool ProtectedLocations::Protects(const FolderItem &item) const
                        [&](const QString &location) { return holds(path, location); });
 }
 
-bool IsUserLocation(const FolderItem &item)
+UserLocations::UserLocations()
 {
-    if (IsProtected(item))
+    m_lexicalHome = resolvedPath(bytePath(Home().nativePath()), m_realFolders);
+    m_realHome = canonicalPath(m_lexicalHome);
+    m_startupDevice = deviceOf(QStringLiteral("/")).value_or(0);
+    m_homeDevice = deviceOf(m_lexicalHome).value_or(m_startupDevice);
+    ::setpwent();
+    while (const passwd *account = ::getpwent()) {
+        if (account->pw_dir == nullptr || account->pw_dir[0] != '/')
+            continue;
+        const QString written = QDir::cleanPath(bytePath(account->pw_dir));
+        m_accountHomes.append(written);
+        if (const QString real = canonicalPath(written); !real.isEmpty() && real != written)
+            m_accountHomes.append(real);
+    }
+    ::endpwent();
+}
+
+bool UserLocations::Contains(const FolderItem &item) const
+{
+    if (m_protected.Protects(item))
         return false;
-    QHash<QString, QString> realFolders;
-    const QString path = resolvedPath(bytePath(item.nativePath()), realFolders);
-    const QString lexicalHome = resolvedPath(bytePath(Home().nativePath()), realFolders);
-    const QString realHome = canonicalPath(lexicalHome);
+    const QString path = resolvedPath(bytePath(item.nativePath()), m_realFolders);
     // A home folder at the root would make every place the user's.
     const auto inside = [&path](const QString &folder) {
         return !folder.isEmpty() && folder != QLatin1String("/") && holds(folder, path);
     };
     QString top;
-    if (inside(realHome))
-        top = realHome;
-    else if (inside(lexicalHome))
-        top = lexicalHome;
-    else if (const Volume volume = VolumeOfPath(QString::fromUtf8(path.toLatin1()));
-             volume.mountPoint != QLatin1String("/"))
+    if (inside(m_realHome)) {
+        top = m_realHome;
+    } else if (inside(m_lexicalHome)) {
+        top = m_lexicalHome;
+    } else {
+        const Volume volume = VolumeOfPath(QString::fromUtf8(path.toLatin1()));
         top = bytePath(QFile::encodeName(volume.mountPoint));
-    else
-        return false;
+        if (volume.mountPoint == QLatin1String("/") || !isUsersOnVolume(top, path))
+            return false;
+    }
     const QStringList below = path.mid(top.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
     return std::none_of(below.begin(), below.end(),
                         [](const QString &name) { return name.startsWith(QLatin1Char('.')); });
+}
+
+bool UserLocations::isUsersOnVolume(const QString &volumeRoot, const QString &path) const
+{
+    struct stat own = {};
+    if (::lstat(path.toLatin1().constData(), &own) != 0 || own.st_dev == m_startupDevice ||
+        own.st_dev == m_homeDevice || own.st_uid != ::geteuid())
+        return false;
+    if (std::any_of(m_accountHomes.cbegin(), m_accountHomes.cend(),
+                    [&path](const QString &home) { return holds(path, home); }))
+        return false;
+    // The folders from the volume's root down to the item's own folder.
+    for (qsizetype end = volumeRoot.size(); end > 0 && end < path.size();
+         end = path.indexOf(QLatin1Char('/'), end + 1)) {
+        struct stat folder = {};
+        if (::lstat(path.left(end).toLatin1().constData(), &folder) != 0 ||
+            (folder.st_uid != 0 && folder.st_uid != ::geteuid()))
+            return false;
+    }
+    return true;
 }
 
 } // namespace fw::SpecialFolder

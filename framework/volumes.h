@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace fw {
@@ -22,6 +23,20 @@ QList<Volume> MountedVolumes();
 
 // Replaces the volumes found beside the startup volume (tests cannot mount); nullopt finds them again.
 void SetOtherVolumesOverride(std::optional<QList<Volume>> volumes);
+
+// While one lives, the mount table is read once and every question about volumes is answered from that
+// reading: a run that resolves many paths reads it once, not once per path. Any number may live at once.
+class MountTableSnapshot
+{
+public:
+    MountTableSnapshot();
+    ~MountTableSnapshot();
+    MountTableSnapshot(const MountTableSnapshot &) = delete;
+    MountTableSnapshot &operator=(const MountTableSnapshot &) = delete;
+};
+
+// Test hook: runs each time the mount table is read; empty (the default) for none.
+void SetMountTableReadHook(std::function<void()> hook);
 
 // The mounted volume of that name (exact name first, else the one equal ignoring case), or nullopt.
 std::optional<Volume> VolumeNamed(const QString &name);

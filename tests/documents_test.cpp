@@ -16,12 +16,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 using testsupport::kChooser;
 
@@ -413,22 +418,121 @@ TEST_F(DocumentsTest, recordsNamingPlacesThatAreNotTheUsers_registerNothing)
     ASSERT_TRUE(testsupport::makeFolder(volume + QStringLiteral("/.Trashes/Quillary")));
     ASSERT_TRUE(testsupport::makeFolder(volume + QStringLiteral("/Quillary")));
     fw::SetOtherVolumesOverride(QList<fw::Volume>{{QStringLiteral("USB"), volume}});
+    const auto noVolumes = qScopeGuard([] { fw::SetOtherVolumesOverride(std::nullopt); });
     addProduct("Quillary", "", "QvayWqj5");
 
+    // The "volume" is a folder of the startup volume.
     for (const QByteArray &named :
          {QByteArray("Startup:etc:"), QByteArray("/usr"), ssh.toUtf8(), hidden.toUtf8(),
-          someoneElses.toUtf8(), QByteArray("USB:.Trashes:Quillary:")}) {
+          someoneElses.toUtf8(), QByteArray("USB:.Trashes:Quillary:"), QByteArray("USB:Quillary:")}) {
         writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", named)));
         testsupport::ModalAnswers dialogs;
         collect();
         EXPECT_TRUE(pieces().empty()) << named.toStdString();
         EXPECT_EQ(dialogs.seen(), QStringList());
     }
-    // A folder of its own on another volume is a place the user keeps documents.
-    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", "USB:Quillary:")));
+}
+
+// Mounts in a mount namespace of the test's own: none shows outside it, and each is undone at the end.
+class PrivateMounts
+{
+public:
+    PrivateMounts()
+        : m_ready(::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+                  ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0)
+    {
+    }
+    ~PrivateMounts()
+    {
+        for (auto target = m_targets.rbegin(); target != m_targets.rend(); ++target)
+            ::umount2(target->constData(), MNT_DETACH);
+    }
+    PrivateMounts(const PrivateMounts &) = delete;
+    PrivateMounts &operator=(const PrivateMounts &) = delete;
+
+    bool tmpfs(const QString &folder) { return mount("tmpfs", folder, "tmpfs", 0); }
+    // A read-only view of the source at the target.
+    bool bind(const QString &source, const QString &target)
+    {
+        return mount(source, target, nullptr, MS_BIND) &&
+               mount({}, target, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY);
+    }
+
+private:
+    bool mount(const QString &source, const QString &target, const char *type, unsigned long flags)
+    {
+        const QByteArray path = QFile::encodeName(target);
+        if (!m_ready || ::mount(source.isEmpty() ? nullptr : QFile::encodeName(source).constData(),
+                                path.constData(), type, flags, nullptr) != 0)
+            return false;
+        if (!m_targets.contains(path))
+            m_targets.append(path);
+        return true;
+    }
+    bool m_ready;
+    QList<QByteArray> m_targets;
+};
+
+TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItIsTheUsersAndNoAccountsHome)
+{
+    QTemporaryDir root; // outlives the mounts beneath it
+    PrivateMounts mounts;
+    const QString volume = root.path() + QStringLiteral("/vol");
+    const QString rootBind = root.path() + QStringLiteral("/rootbind");
+    const QString passwd = root.path() + QStringLiteral("/passwd");
+    QFile accounts(QStringLiteral("/etc/passwd"));
+    ASSERT_TRUE(accounts.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(testsupport::writeFile(passwd, accounts.readAll() + "carol:x:4343:4343::" + volume.toUtf8() +
+                                                   "/people/carol:/bin/sh\n"));
+    if (!testsupport::makeFolder(volume) || !testsupport::makeFolder(rootBind) || !mounts.tmpfs(volume) ||
+        !mounts.bind(QStringLiteral("/"), rootBind) || !mounts.bind(passwd, accounts.fileName()))
+        GTEST_SKIP() << "needs root, and file systems mounted in a namespace of its own";
+    for (const char *name : {"/home/bob/.ssh", "/home/bob/Docs", "/people/carol/Docs", "/Quillary"})
+        ASSERT_TRUE(testsupport::makeFolder(volume + QLatin1String(name)));
+    for (const char *bobs : {"/home/bob", "/home/bob/.ssh"})
+        ASSERT_EQ(::chown(QFile::encodeName(volume + QLatin1String(bobs)).constData(), 4242, 4242), 0);
+    fw::SetOtherVolumesOverride(QList<fw::Volume>{{QStringLiteral("vol"), volume}, {"rootbind", rootBind}});
+    const auto noVolumes = qScopeGuard([] { fw::SetOtherVolumesOverride(std::nullopt); });
+    addProduct("Quillary", "", "QvayWqj5");
+
+    for (const char *named :
+         {"vol:home:bob:", "vol:home:bob:Docs:", "rootbind:etc:", "vol:people:carol:", "vol:people:"}) {
+        writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", named)));
+        collect();
+        EXPECT_TRUE(pieces().empty()) << named;
+    }
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", "vol:Quillary:")));
     collect();
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(volume + QStringLiteral("/Quillary"), "DD")}));
-    fw::SetOtherVolumesOverride(std::nullopt);
+
+    // The same folder is not the user's to give when the home folder lies on that volume.
+    const QString alice = volume + QStringLiteral("/alice");
+    ASSERT_TRUE(testsupport::makeMacHomeLayout(alice));
+    ASSERT_TRUE(testsupport::writeFile(alice + "/Library/Preferences/" + kQuillaryPrefs + "/pref",
+                                       testsupport::prefRecord(record("", "", "vol:Quillary:"))));
+    qputenv("HOME", QFile::encodeName(alice));
+    const auto ownHome = qScopeGuard([this] { qputenv("HOME", QFile::encodeName(home.path())); });
+    collect();
+    EXPECT_TRUE(pieces().empty());
+}
+
+TEST_F(DocumentsTest, aCollectionReadsTheMountTableOnce_howeverManyRecordsItResolves)
+{
+    const QString documents = folder(QStringLiteral("Docs"));
+    const QByteArray colonPath = "Startup" + documents.toUtf8().replace('/', ':') + ":";
+    writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record(colonPath, colonPath, colonPath)));
+    for (int i = 0; i < 20; ++i)
+        addProduct(qPrintable(QStringLiteral("Quillary %1").arg(i)), "", "QvayWqj5");
+    int reads = 0;
+    fw::SetMountTableReadHook([&reads] { ++reads; });
+    const auto noHook = qScopeGuard([] { fw::SetMountTableReadHook({}); });
+
+    collect();
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
+    EXPECT_EQ(reads, 1);
+    // A run reads it anew: a volume mounted since is seen.
+    collect();
+    EXPECT_EQ(reads, 2);
 }
 
 } // namespace

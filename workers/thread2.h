@@ -165,6 +165,8 @@ private:
     fw::FolderItem m_preferences;
     fw::FolderItem m_applicationSupport;
     std::optional<fw::SpecialFolder::ProtectedLocations> m_protected;
+    // Where documents folders may lie, with the mount table and the accounts read once per run.
+    std::optional<fw::SpecialFolder::UserLocations> m_userLocations;
 
     // The search's matchers share one walk over the catalogue: the first row and, within it, the
     // lowest number whose type passes the test gives the item its one row.

@@ -97,9 +97,12 @@ String Thread2::documentsFolderPiece(const String &L, const String &prefsFolderN
     const FolderItem prefsFolder = FolderPref().Child(prefsFolderName);
     if (prefsFolder.isNil() || !prefsFolder.Exists())
         return L;
+    // Made before the record is read, so that its paths too are resolved on the one mount table read.
+    if (!m_userLocations)
+        m_userLocations.emplace();
     const FolderItem documents = (this->*reader)(prefsFolder);
     // A record can name any folder: only a place where the user keeps files is a documents folder.
-    if (!documents.isNil() && documents.Exists() && fw::SpecialFolder::IsUserLocation(documents))
+    if (!documents.isNil() && documents.Exists() && m_userLocations->Contains(documents))
         return registerPiece(L, documents, KindCode::Documents);
     return L;
 }
