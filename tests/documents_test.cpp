@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -433,44 +434,38 @@ TEST_F(DocumentsTest, recordsNamingPlacesThatAreNotTheUsers_registerNothing)
     }
 }
 
-// Mounts in a mount namespace of the test's own: none shows outside it, and each is undone at the end.
+// A mount namespace of the test's own, left at the end: its mounts show nowhere else and end with it.
 class PrivateMounts
 {
 public:
     PrivateMounts()
-        : m_ready(::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+        : m_ready(m_outside >= 0 && ::unshare(CLONE_NEWNS) == 0 &&
                   ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0)
     {
     }
     ~PrivateMounts()
     {
-        for (auto target = m_targets.rbegin(); target != m_targets.rend(); ++target)
-            ::umount2(target->constData(), MNT_DETACH);
+        if (m_outside >= 0 && ::setns(m_outside, CLONE_NEWNS) == 0)
+            ::close(m_outside);
     }
     PrivateMounts(const PrivateMounts &) = delete;
     PrivateMounts &operator=(const PrivateMounts &) = delete;
 
-    bool tmpfs(const QString &folder) { return mount("tmpfs", folder, "tmpfs", 0); }
-    // A read-only view of the source at the target.
-    bool bind(const QString &source, const QString &target)
+    // A read-only view of source at target; with no source, a new empty file system there.
+    bool mount(const QString &source, const QString &target) const
     {
-        return mount(source, target, nullptr, MS_BIND) &&
-               mount({}, target, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY);
+        const QByteArray at = QFile::encodeName(target);
+        if (source.isEmpty())
+            return m_ready && ::mount("tmpfs", at.constData(), "tmpfs", 0, nullptr) == 0;
+        return m_ready &&
+               ::mount(QFile::encodeName(source).constData(), at.constData(), nullptr, MS_BIND, nullptr) ==
+                   0 &&
+               ::mount(nullptr, at.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
     }
 
 private:
-    bool mount(const QString &source, const QString &target, const char *type, unsigned long flags)
-    {
-        const QByteArray path = QFile::encodeName(target);
-        if (!m_ready || ::mount(source.isEmpty() ? nullptr : QFile::encodeName(source).constData(),
-                                path.constData(), type, flags, nullptr) != 0)
-            return false;
-        if (!m_targets.contains(path))
-            m_targets.append(path);
-        return true;
-    }
+    int m_outside = ::open("/proc/self/ns/mnt", O_RDONLY | O_CLOEXEC);
     bool m_ready;
-    QList<QByteArray> m_targets;
 };
 
 TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItIsTheUsersAndNoAccountsHome)
@@ -484,8 +479,8 @@ TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItIsTheUsersAndNoAccou
     ASSERT_TRUE(accounts.open(QIODevice::ReadOnly));
     ASSERT_TRUE(testsupport::writeFile(passwd, accounts.readAll() + "carol:x:4343:4343::" + volume.toUtf8() +
                                                    "/people/carol:/bin/sh\n"));
-    if (!testsupport::makeFolder(volume) || !testsupport::makeFolder(rootBind) || !mounts.tmpfs(volume) ||
-        !mounts.bind(QStringLiteral("/"), rootBind) || !mounts.bind(passwd, accounts.fileName()))
+    if (!testsupport::makeFolder(volume) || !testsupport::makeFolder(rootBind) || !mounts.mount({}, volume) ||
+        !mounts.mount(QStringLiteral("/"), rootBind) || !mounts.mount(passwd, accounts.fileName()))
         GTEST_SKIP() << "needs root, and file systems mounted in a namespace of its own";
     for (const char *name : {"/home/bob/.ssh", "/home/bob/Docs", "/people/carol/Docs", "/Quillary"})
         ASSERT_TRUE(testsupport::makeFolder(volume + QLatin1String(name)));
