@@ -279,12 +279,16 @@ std::vector<Thread2::ChildApplication> Thread2::applicationsIn(const FolderItem 
     return applications;
 }
 
-Thread2::TreeApplications Thread2::applicationsInTree(const FolderItem &folder)
+Thread2::TreeApplications Thread2::applicationsInTree(const FolderItem &folder,
+                                                      const std::vector<ChildApplication> &children)
 {
     TreeApplications tree;
+    auto known = children.begin();
     // A folder that is itself the maker's application (its Info.plist names the maker) keeps its own
     // innards, as a package does.
-    const FolderItem innards = Globals::gGetTypeFileInfo(folder) ? folder.Child("Contents") : FolderItem();
+    const auto innards = [&folder](const FolderItem &item) {
+        return item == folder.Child("Contents") && Globals::gGetTypeFileInfo(folder);
+    };
     std::vector<FolderItem> pending{folder};
     int entries = 0;
     while (!pending.empty()) {
@@ -298,11 +302,15 @@ Thread2::TreeApplications Thread2::applicationsInTree(const FolderItem &folder)
                 return tree;
             }
             const FolderItem child = current.Item(i);
-            const FolderItem::Look look = child.LookAt();
-            if (const std::optional<String> code = treeApplicationCode(child, look))
-                tree.applications.push_back({child, *code, code->toQString()});
-            else if (look.directory && !(child == innards))
-                pending.push_back(child);
+            if (known != children.end() && known->item == child) {
+                tree.applications.push_back(*known++);
+            } else {
+                const FolderItem::Look look = child.LookAt();
+                if (const std::optional<String> code = treeApplicationCode(child, look))
+                    tree.applications.push_back({child, *code, code->toQString()});
+                else if (look.directory && !(current == folder && innards(child)))
+                    pending.push_back(child);
+            }
             fw::Yield();
         }
     }
@@ -356,7 +364,7 @@ const std::vector<Thread2::ChildApplication> &Thread2::applicationsOf(Applicatio
 const Thread2::TreeApplications &Thread2::treeApplicationsOf(ApplicationsEntry &entry)
 {
     if (!entry.tree)
-        entry.tree = applicationsInTree(entry.item);
+        entry.tree = applicationsInTree(entry.item, applicationsOf(entry));
     return *entry.tree;
 }
 

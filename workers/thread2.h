@@ -111,13 +111,15 @@ private:
     std::vector<ChildApplication> applicationsIn(const fw::FolderItem &folder);
     // Every application in a folder's whole tree: a package named ".app" in any case, an item of type
     // "APPL", a program file or an AppImage. Packages are not entered and links not followed; a tree
-    // larger than the look's bound is taken for one that holds another maker's application.
+    // larger than the look's bound is taken for one that holds another maker's application. The
+    // folder's own applications, as applicationsIn gave them in listing order, are taken as they are.
     struct TreeApplications
     {
         bool tooLarge = false;
         std::vector<ChildApplication> applications;
     };
-    TreeApplications applicationsInTree(const fw::FolderItem &folder);
+    TreeApplications applicationsInTree(const fw::FolderItem &folder,
+                                        const std::vector<ChildApplication> &children);
 
     // An application of a catalogue row in the forms its matching compares, made once per walk.
     struct WantedApplication
