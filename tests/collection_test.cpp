@@ -26,6 +26,8 @@
 
 #include <set>
 
+#include <unistd.h>
+
 using namespace testsupport;
 
 namespace {
@@ -138,6 +140,11 @@ protected:
         ASSERT_TRUE(writeFile(inHome(relative), bytes));
     }
     void folder(const QString &relative) { ASSERT_TRUE(makeFolder(inHome(relative))); }
+    void program(const QString &relative, const QByteArray &bytes)
+    {
+        file(relative, bytes);
+        ASSERT_TRUE(QFile(inHome(relative)).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
 
     // Answers the dialogs a test expects; any other is cancelled and makes the test fail.
     ModalAnswers modals;
@@ -294,26 +301,62 @@ TEST_F(CollectionTest, applications_onlyVisibleFoldersHoldingTheProductsApplicat
     expectRestoredAfter("GetItem");
 }
 
-TEST_F(CollectionTest, aFolderSharedWithOtherMakers_givesOnlyTheProductsApplications_aFolderOfItsOwnGoesWhole)
+TEST_F(CollectionTest,
+       aFolderWithAnotherMakersApplicationAnywhereInItsTree_givesOnlyTheProducts_itsOwnGoesWhole)
 {
     Globals::gItem = {
-        productRow("Tessolin II", {{"Tessolin", "APPLWqj1"}, {"Parvella", "APPLWqj2"}}, "", "", "")};
+        productRow("Tessolin II", {{"Tessolin", "APPLWqj1"}, {"Parvella", "APPLWqj2"}}, "", "", ""),
+        productRow("Dromaxe", {{"Dromaxe", "APPL----"}}, "", "", "")};
     app("Applications/Tessolin II", "Tessolin.app", "APPLWqj1");
     app("Applications/Tessolin II", "Parvella.app", "APPLWqj2");
     file("Applications/Tessolin II/Read Me.txt");
+    file("Applications/Tessolin II/Data/header.bin", "\x7f"
+                                                     "ELF"); // no execute bit: no program
+    // A link goes as itself: the application it leads to is not in the folder.
+    app("Elsewhere", "Other.app", "APPLOthr", "Someone");
+    file("Elsewhere/Other.AppImage");
+    for (const QString name : {"Other.app", "Other.AppImage"})
+        ASSERT_TRUE(QFile::link(inHome("Elsewhere/" + name), inHome("Applications/Tessolin II/" + name)));
     app("Applications/Utilities", "Tessolin.app", "APPLWqj1");
     app("Applications/Utilities", "Hexpad.app", "APPLHxpd", "Brightfold Labs");
     app("Applications/Tools", "Parvella.app", "APPLWqj2");
     file("Applications/Tools/Helper"); // another maker's application that is a file
     ASSERT_TRUE(writeSidecar(inHome("Applications/Tools/Helper"), finderInfo("APPL", "Othr")));
+    // The product's package beside another maker's application somewhere in the folder's tree.
+    const QStringList suites{"Suite AppImage", "Suite APPL",   "Suite ELF",  "Suite large",
+                             "Suite nested",   "Suite script", "Suite upper"};
+    for (const QString &suite : suites)
+        app("Applications/" + suite, "Tessolin.app", "APPLWqj1");
+    file("Applications/Suite AppImage/Other.appimage");
+    file("Applications/Suite APPL/bin/Helper");
+    ASSERT_TRUE(writeSidecar(inHome("Applications/Suite APPL/bin/Helper"), finderInfo("APPL", "Othr")));
+    program("Applications/Suite ELF/lib/tool", "\x7f"
+                                               "ELF\x02\x01");
+    // With the package, one entry over what is looked through (links of one file are quick to make).
+    file("Applications/Suite large/0", {});
+    for (int i = 1; i < 10000; ++i) {
+        ASSERT_EQ(
+            ::link(
+                QFile::encodeName(inHome("Applications/Suite large/0")).constData(),
+                QFile::encodeName(inHome(QStringLiteral("Applications/Suite large/%1").arg(i))).constData()),
+            0);
+    }
+    app("Applications/Suite nested/Plugins", "Other.app", "APPLOthr", "Someone");
+    program("Applications/Suite script/helper", "#!/bin/sh\n");
+    app("Applications/Suite upper", "Other.APP", "APPLOthr", "Someone");
+    // Found by its name and maker, the folder is the application: its innards are its own.
+    file("Applications/Dromaxe 3/Contents/Info.plist", "<string>Velloran Software</string>");
+    program("Applications/Dromaxe 3/Contents/MacOS/Dromaxe", "\x7f"
+                                                             "ELF");
     collect();
 
-    EXPECT_EQ(registered(),
-              QStringList({inHome("Applications/Tessolin II"), inHome("Applications/Utilities/Tessolin.app"),
-                           inHome("Applications/Tools/Parvella.app")}));
-    EXPECT_EQ(groupLists(), QStringList("Tessolin II=0:1:0:2:"));
-    EXPECT_EQ(outline(), QStringList({"Tessolin II", "  Tessolin II AD", "  Tessolin.app A",
-                                      "  Tessolin II AD", "  Parvella.app A"}));
+    QStringList expected;
+    for (const QString &suite : suites)
+        expected << inHome("Applications/" + suite + "/Tessolin.app");
+    expected << inHome("Applications/Tessolin II") << inHome("Applications/Utilities/Tessolin.app")
+             << inHome("Applications/Tools/Parvella.app") << inHome("Applications/Dromaxe 3");
+    EXPECT_EQ(registered(), expected);
+    EXPECT_EQ(groupLists(), QStringList({"Tessolin II=0:1:2:3:4:5:6:7:8:7:9:", "Dromaxe=10:"}));
 }
 
 TEST_F(CollectionTest, applicationsByName_needTheNameAndAnInfoPlistNamingTheMaker)

@@ -1,6 +1,7 @@
 #include "workers/thread2.h"
 
 #include "catalogue/catalogue.h"
+#include "framework/executables.h"
 #include "framework/folderdialogs.h"
 #include "framework/listbox.h"
 #include "framework/specialfolder.h"
@@ -10,7 +11,10 @@
 #include "util/debugconsolemodule.h"
 #include "util/globals.h"
 
+#include <QByteArrayView>
+
 #include <algorithm>
+#include <optional>
 
 using fw::FolderItem;
 using fw::String;
@@ -54,6 +58,35 @@ quint64 lettersOf(const QString &folded)
     for (const QChar c : folded)
         letters |= quint64{1} << (c.unicode() % 64);
     return letters;
+}
+
+// The entries a matched folder's tree is looked through up to: a larger tree is not taken whole.
+constexpr int kTreeLookBound = 10000;
+
+// Whether the name ends in "." and the extension, ignoring case.
+bool hasExtension(const String &name, QByteArrayView dottedExtension)
+{
+    const QByteArray &bytes = name.bytes();
+    return bytes.size() >= dottedExtension.size() &&
+           QByteArrayView(bytes).last(dottedExtension.size()).compare(dottedExtension, Qt::CaseInsensitive) ==
+               0;
+}
+
+// The code of an item met in a tree when it is an application, in the form gGetTypeCre gives it.
+std::optional<String> treeApplicationCode(const FolderItem &item, const FolderItem::Look &look)
+{
+    static const String application("APPL");
+    if (!look.exists)
+        return std::nullopt;
+    if (look.directory)
+        return hasExtension(item.Name(), ".app") ? std::optional(Globals::gGetTypeCre(item)) : std::nullopt;
+    const fw::Executable executable = fw::ExecutableAt(item.nativePath());
+    if (executable == fw::Executable::Link)
+        return std::nullopt; // goes as itself: what it leads to stays
+    if (executable == fw::Executable::Program || look.macType == application ||
+        hasExtension(item.Name(), ".AppImage"))
+        return look.macType + look.macCreator;
+    return std::nullopt;
 }
 
 } // namespace
@@ -246,6 +279,44 @@ std::vector<Thread2::ChildApplication> Thread2::applicationsIn(const FolderItem 
     return applications;
 }
 
+Thread2::TreeApplications Thread2::applicationsInTree(const FolderItem &folder,
+                                                      const std::vector<ChildApplication> &children)
+{
+    TreeApplications tree;
+    auto known = children.begin();
+    // A folder that is itself the maker's application (its Info.plist names the maker) keeps its own
+    // innards, as a package does.
+    const auto innards = [&folder](const FolderItem &item) {
+        return item == folder.Child("Contents") && Globals::gGetTypeFileInfo(folder);
+    };
+    std::vector<FolderItem> pending{folder};
+    int entries = 0;
+    while (!pending.empty()) {
+        const FolderItem current = std::move(pending.back());
+        pending.pop_back();
+        for (int i = 1; i <= current.Count(); ++i) {
+            if (pWin1->pStopThread2)
+                KillMyself("killGet");
+            if (++entries > kTreeLookBound) {
+                tree.tooLarge = true;
+                return tree;
+            }
+            const FolderItem child = current.Item(i);
+            if (known != children.end() && known->item == child) {
+                tree.applications.push_back(*known++);
+            } else {
+                const FolderItem::Look look = child.LookAt();
+                if (const std::optional<String> code = treeApplicationCode(child, look))
+                    tree.applications.push_back({child, *code, code->toQString()});
+                else if (look.directory && !(current == folder && innards(child)))
+                    pending.push_back(child);
+            }
+            fw::Yield();
+        }
+    }
+    return tree;
+}
+
 Thread2::WantedApplication Thread2::wantedApplication(const String &appName, const String &appType)
 {
     WantedApplication wanted;
@@ -290,6 +361,13 @@ const std::vector<Thread2::ChildApplication> &Thread2::applicationsOf(Applicatio
     return *entry.applications;
 }
 
+const Thread2::TreeApplications &Thread2::treeApplicationsOf(ApplicationsEntry &entry)
+{
+    if (!entry.tree)
+        entry.tree = applicationsInTree(entry.item, applicationsOf(entry));
+    return *entry.tree;
+}
+
 // MatchApp on a candidate of the Applications folder (a folder, never a package), answered from what
 // the run has read of it: MatchAppFN's name test, or MatchAppD.
 bool Thread2::matchesEntry(ApplicationsEntry &entry, const WantedApplication &wanted)
@@ -327,9 +405,10 @@ bool Thread2::isRowApplication(const ChildApplication &application, const Wanted
 String Thread2::registerMatchedFolder(const String &list, ApplicationsEntry &entry,
                                       const WantedApplication &wanted)
 {
-    const std::vector<ChildApplication> &applications = applicationsOf(entry);
+    const TreeApplications &tree = treeApplicationsOf(entry);
     const bool onlyTheRows =
-        std::all_of(applications.begin(), applications.end(), [&](const auto &application) {
+        !tree.tooLarge &&
+        std::all_of(tree.applications.begin(), tree.applications.end(), [&](const auto &application) {
             return std::any_of(
                 m_rowApplications.begin(), m_rowApplications.end(),
                 [&](const auto &rowApplication) { return isRowApplication(application, rowApplication); });
@@ -337,7 +416,7 @@ String Thread2::registerMatchedFolder(const String &list, ApplicationsEntry &ent
     if (onlyTheRows)
         return GetItemApp3(list, entry.item);
     String result = list;
-    for (const ChildApplication &application : applications) {
+    for (const ChildApplication &application : applicationsOf(entry)) {
         if (isRowApplication(application, wanted))
             result = registerPiece(result, application.item, KindCode::Application);
         fw::Yield();

@@ -109,6 +109,17 @@ private:
         QString codeText; // compared first: equal codes have equal texts
     };
     std::vector<ChildApplication> applicationsIn(const fw::FolderItem &folder);
+    // Every application in a folder's whole tree: a package named ".app" in any case, an item of type
+    // "APPL", a program file or an AppImage. Packages are not entered and links not followed; a tree
+    // larger than the look's bound is taken for one that holds another maker's application. The
+    // folder's own applications, as applicationsIn gave them in listing order, are taken as they are.
+    struct TreeApplications
+    {
+        bool tooLarge = false;
+        std::vector<ChildApplication> applications;
+    };
+    TreeApplications applicationsInTree(const fw::FolderItem &folder,
+                                        const std::vector<ChildApplication> &children);
 
     // An application of a catalogue row in the forms its matching compares, made once per walk.
     struct WantedApplication
@@ -133,13 +144,15 @@ private:
         QString foldedName;
         quint64 letters = 0; // of the folded name
         std::optional<std::vector<ChildApplication>> applications;
+        std::optional<TreeApplications> tree;
     };
     ApplicationsEntry &applicationsEntry(const fw::FolderItem &folder, int index);
     const std::vector<ChildApplication> &applicationsOf(ApplicationsEntry &entry);
+    const TreeApplications &treeApplicationsOf(ApplicationsEntry &entry);
     bool matchesEntry(ApplicationsEntry &entry, const WantedApplication &wanted);
     std::vector<ApplicationsEntry> m_applicationsEntries;
-    // A matched folder goes whole only when every application in it is one of the row's; else only
-    // the product's own applications in it are registered, and the other makers' stay.
+    // A matched folder goes whole only when every application in its tree is one of the row's; else
+    // only the product's own applications among its children are registered, and the rest stays.
     bool isRowApplication(const ChildApplication &application, const WantedApplication &wanted);
     fw::String registerMatchedFolder(const fw::String &list, ApplicationsEntry &entry,
                                      const WantedApplication &wanted);
