@@ -643,4 +643,18 @@ bool operator==(const FolderItem &a, const FolderItem &b)
     return a.m_node == b.m_node || a.m_node->path == b.m_node->path;
 }
 
+String DisplayPath(const QByteArray &path)
+{
+    if (path.isValidUtf8())
+        return String::fromBytes(path, Encodings::UTF8());
+    const QList<QByteArray> names = path.split('/');
+    QString text;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += u'/';
+        text += names[i].isValidUtf8() ? QString::fromUtf8(names[i]) : FileNameText(names[i]);
+    }
+    return {text};
+}
+
 } // namespace fw

@@ -113,4 +113,7 @@ QByteArray nativeBytes(const String &text);
 // no path this platform accepts.
 FolderItem GetFolderItem(const String &path, int pathMode = 0);
 
+// A path's bytes as the list shows names: each name UTF-8 when it is, else Mac Japanese.
+String DisplayPath(const QByteArray &path);
+
 } // namespace fw

@@ -38,15 +38,25 @@ enum class MoveFailure {
     Protected          // a location that is never moved
 };
 
-// A move that did not happen: the item's path and why.
+// A move that did not happen: the item's path and why; for a stranded item, where it lies now.
 struct ScriptFailure
 {
     String path;
     MoveFailure reason;
+    String liesAt;
 };
+
+// Adds a failure to those that TakeScriptFailures hands over: the layer's moves record theirs so, and
+// a run hook that stands in for them may too.
+void RecordScriptFailure(ScriptFailure failure);
 
 // Hands over the failures recorded since the last call, oldest first, and forgets them.
 std::vector<ScriptFailure> TakeScriptFailures();
+
+// Hears of a reveal that showed nothing, on the main thread: no file manager answered and the folder
+// that holds the item could not be opened either. Its argument is that folder's path.
+using RevealFailedHook = std::function<void(const String &folder)>;
+void SetRevealFailedHook(RevealFailedHook hook);
 
 using ScriptParameter = std::variant<int32_t, String>;
 using ScriptRunHook = std::function<void(int32_t id, const std::vector<ScriptParameter> &parameters)>;

@@ -38,6 +38,7 @@ std::map<int32_t, PreparedRun> g_preparedRuns;
 int32_t g_nextHandle = 1;
 std::vector<ScriptFailure> g_failures;
 ScriptRunHook g_runHook;
+RevealFailedHook g_revealFailed;
 
 void checkId(int32_t id)
 {
@@ -51,11 +52,6 @@ PreparedRun &preparedRun(int32_t handle)
     if (it == g_preparedRuns.end())
         throw RuntimeException("no prepared script run with handle " + std::to_string(handle));
     return it->second;
-}
-
-void recordFailure(const String &path, MoveFailure reason)
-{
-    g_failures.push_back({path, reason});
 }
 
 String parameterString(const ScriptParameter &parameter)
@@ -97,17 +93,19 @@ bool isApplicationFolder(const QByteArray &path)
 // can give it back.
 bool moveToTrash(const String &shown, const QByteArray &path)
 {
-    switch (MoveToTrash(path)) {
+    const TrashResult result = MoveToTrash(path);
+    switch (result.outcome) {
     case TrashOutcome::Moved:
         return true;
     case TrashOutcome::Refused:
-        recordFailure(shown, MoveFailure::TrashRefused);
+        RecordScriptFailure({shown, MoveFailure::TrashRefused, {}});
         break;
     case TrashOutcome::PutBack:
-        recordFailure(shown, MoveFailure::TrashNotRecorded);
+        RecordScriptFailure({shown, MoveFailure::TrashNotRecorded, {}});
         break;
     case TrashOutcome::Stranded:
-        recordFailure(shown, MoveFailure::TrashStranded);
+        RecordScriptFailure(
+            {shown, MoveFailure::TrashStranded, String::fromBytes(result.liesAt, Encodings::UTF8())});
         break;
     }
     return false;
@@ -121,12 +119,12 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
     const String shown = parameterString(parameters.front());
     const QByteArray path = nativeBytes(shown);
     if (!isCleanAbsolutePath(path)) {
-        recordFailure(shown, MoveFailure::BadPath);
+        RecordScriptFailure({shown, MoveFailure::BadPath, {}});
         return;
     }
     struct stat status = {};
     if (lstat(path.constData(), &status) != 0) {
-        recordFailure(shown, MoveFailure::NotFound);
+        RecordScriptFailure({shown, MoveFailure::NotFound, {}});
         return;
     }
     if (parameters.size() > 1) {
@@ -134,19 +132,19 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
         // since the item was found leads elsewhere.
         const std::optional<ItemIdentity> found = ItemIdentity::fromText(parameterString(parameters[1]));
         if (!found || IdentityOf(path) != found) {
-            recordFailure(shown, MoveFailure::ChangedSinceFound);
+            RecordScriptFailure({shown, MoveFailure::ChangedSinceFound, {}});
             return;
         }
     } else {
         // lstat: a link is never a folder here, so a link goes as itself, never its target.
         const bool isFolder = S_ISDIR(status.st_mode);
         if (folderScript ? !isFolder : isFolder && !isApplicationFolder(path)) {
-            recordFailure(shown, MoveFailure::KindChanged);
+            RecordScriptFailure({shown, MoveFailure::KindChanged, {}});
             return;
         }
     }
     if (SpecialFolder::IsProtected(FolderItem::fromNativePath(path))) {
-        recordFailure(shown, MoveFailure::Protected);
+        RecordScriptFailure({shown, MoveFailure::Protected, {}});
         return;
     }
     if (!moveToTrash(shown, path))
@@ -161,8 +159,10 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
 // Opens the folder that holds the item with the desktop's default handler.
 void openHoldingFolder(const FolderItem &item)
 {
-    const FolderItem folder = item.Parent();
-    QDesktopServices::openUrl((folder.isNil() ? item : folder).url());
+    const FolderItem parent = item.Parent();
+    const FolderItem &folder = parent.isNil() ? item : parent;
+    if (!QDesktopServices::openUrl(folder.url()) && g_revealFailed)
+        g_revealFailed(folder.AbsolutePath());
 }
 
 void reveal(const QByteArray &path)
@@ -244,9 +244,19 @@ void CompleteParamScriptExecute(int32_t handle)
     run(prepared.id, prepared.parameters);
 }
 
+void RecordScriptFailure(ScriptFailure failure)
+{
+    g_failures.push_back(std::move(failure));
+}
+
 std::vector<ScriptFailure> TakeScriptFailures()
 {
     return std::exchange(g_failures, {});
+}
+
+void SetRevealFailedHook(RevealFailedHook hook)
+{
+    g_revealFailed = std::move(hook);
 }
 
 void SetScriptRunHook(ScriptRunHook hook)

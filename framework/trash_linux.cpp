@@ -14,7 +14,6 @@
 #include <optional>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,7 +22,7 @@ namespace fw {
 
 namespace {
 
-bool g_emptyInfoFault = false;
+TrashFault g_fault = TrashFault::None;
 
 // An info file is a few short lines; anything longer is no info file of ours.
 constexpr qsizetype kInfoFileLimit = qsizetype{64} * 1024;
@@ -42,6 +41,11 @@ QByteArray parentOf(const QByteArray &path)
 QByteArray joined(const QByteArray &folder, const QByteArray &name)
 {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QByteArray nameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
 }
 
 // The top folder of the volume that holds the item's folder: the Trash of a volume lies there.
@@ -69,10 +73,14 @@ struct TrashFolder
     QByteArray top;
 };
 
-// Where GLib puts an item: the home Trash, or on another volume $top/.Trash/$uid or $top/.Trash-$uid.
-std::vector<TrashFolder> trashFoldersFor(const QByteArray &path)
+// Where GLib puts an item: the home Trash when the item lies on the home's volume, else
+// $top/.Trash/$uid or $top/.Trash-$uid of its own volume (the home Trash is looked at then too).
+std::vector<TrashFolder> trashFoldersFor(const QByteArray &path, dev_t device)
 {
     std::vector<TrashFolder> folders{{joined(QByteArray(g_get_user_data_dir()), "Trash"), {}}};
+    struct stat home = {};
+    if (::stat(g_get_home_dir(), &home) == 0 && home.st_dev == device)
+        return folders;
     const QByteArray top = volumeTop(path);
     if (!top.isEmpty()) {
         const QByteArray uid = QByteArray::number(::geteuid());
@@ -82,6 +90,17 @@ std::vector<TrashFolder> trashFoldersFor(const QByteArray &path)
     return folders;
 }
 
+// The n-th name (from 1) that the Trash gives an item of that name when the ones before are taken:
+// the name itself, then a number before its first dot ("a.tar.gz", "a.2.tar.gz", "a.3.tar.gz").
+QByteArray trashName(const QByteArray &name, int n)
+{
+    if (n == 1)
+        return name;
+    const qsizetype dot = name.indexOf('.');
+    const QByteArray number = '.' + QByteArray::number(n);
+    return dot < 0 ? name + number : name.left(dot) + number + name.mid(dot);
+}
+
 struct TrashEntry
 {
     QByteArray file;
@@ -89,33 +108,25 @@ struct TrashEntry
     QByteArray top;
 };
 
-// The Trash entries that hold the item that was moved, found by its device and inode: neither the
-// name the Trash gave it nor its info file, which may be empty, needs to be known.
+// The Trash entries under the item's names that hold the item that was moved, known by its device
+// and inode (its info file may be empty). The Trash takes the first name whose info file is free, so
+// the look ends at the first name without one: a few calls, however much the Trash holds.
 std::vector<TrashEntry> entriesHolding(const QByteArray &path, const struct stat &moved)
 {
     std::vector<TrashEntry> entries;
-    for (const TrashFolder &trash : trashFoldersFor(path)) {
+    const QByteArray name = nameOf(path);
+    for (const TrashFolder &trash : trashFoldersFor(path, moved.st_dev)) {
         const QByteArray files = joined(trash.path, "files");
-        // The listing's inode numbers spare a look at every entry; a file system whose listing
-        // numbers differ from the items' gets the second, full pass.
-        for (const bool byListedInode : {true, false}) {
-            DIR *dir = ::opendir(files.constData());
-            if (dir == nullptr)
+        const QByteArray infos = joined(trash.path, "info");
+        for (int n = 1;; ++n) {
+            const QByteArray candidate = trashName(name, n);
+            TrashEntry entry{joined(files, candidate), joined(infos, candidate + ".trashinfo"), trash.top};
+            struct stat status = {};
+            if (::lstat(entry.info.constData(), &status) != 0)
                 break;
-            while (const dirent *entry = ::readdir(dir)) {
-                if (byListedInode && entry->d_ino != moved.st_ino)
-                    continue;
-                struct stat status = {};
-                if (::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                    status.st_dev == moved.st_dev && status.st_ino == moved.st_ino) {
-                    const QByteArray name(entry->d_name);
-                    entries.push_back({joined(files, name),
-                                       joined(joined(trash.path, "info"), name + ".trashinfo"), trash.top});
-                }
-            }
-            ::closedir(dir);
-            if (!entries.empty())
-                break;
+            if (::lstat(entry.file.constData(), &status) == 0 && status.st_dev == moved.st_dev &&
+                status.st_ino == moved.st_ino)
+                entries.push_back(std::move(entry));
         }
     }
     return entries;
@@ -139,29 +150,9 @@ QByteArray readInfoFile(const QByteArray &info)
     return content;
 }
 
-// The original path that the entry's info file names, when it names one and a deletion date as the
-// Trash needs them to give the item back.
 std::optional<QByteArray> namedPath(const TrashEntry &entry)
 {
-    bool inGroup = false;
-    std::optional<QByteArray> path;
-    bool dated = false;
-    for (QByteArray line : readInfoFile(entry.info).split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.startsWith('[')) {
-            inGroup = line == "[Trash Info]";
-        } else if (inGroup && line.startsWith("Path=")) {
-            const QByteArray named = QByteArray::fromPercentEncoding(line.mid(5));
-            if (named.startsWith('/'))
-                path = named;
-            else if (!entry.top.isEmpty() && !named.isEmpty())
-                path = joined(entry.top, named);
-        } else if (inGroup && line.startsWith("DeletionDate=")) {
-            dated = true;
-        }
-    }
-    return dated ? path : std::nullopt;
+    return TrashInfoOriginalPath(readInfoFile(entry.info), entry.top);
 }
 
 // A rename within the volume: it needs no space, and never replaces what took the item's place since.
@@ -176,46 +167,75 @@ bool putBack(const TrashEntry &entry, const QByteArray &path)
 
 } // namespace
 
-TrashOutcome MoveToTrash(const QByteArray &path)
+std::optional<QByteArray> TrashInfoOriginalPath(const QByteArray &content, const QByteArray &top)
+{
+    bool inGroup = false;
+    std::optional<QByteArray> path;
+    bool dated = false;
+    for (QByteArray line : content.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('[')) {
+            inGroup = line == "[Trash Info]";
+        } else if (inGroup && line.startsWith("Path=")) {
+            const QByteArray named = QByteArray::fromPercentEncoding(line.mid(5));
+            if (named.startsWith('/'))
+                path = named;
+            else if (!top.isEmpty() && !named.isEmpty())
+                path = joined(top, named);
+        } else if (inGroup && line.startsWith("DeletionDate=")) {
+            dated = true;
+        }
+    }
+    return dated ? path : std::nullopt;
+}
+
+TrashResult MoveToTrash(const QByteArray &path)
 {
     struct stat before = {};
     if (::lstat(path.constData(), &before) != 0)
-        return TrashOutcome::Refused;
+        return {TrashOutcome::Refused, {}};
     const std::unique_ptr<GFile, GObjectDeleter> file(g_file_new_for_path(path.constData()));
     GError *error = nullptr;
     if (!g_file_trash(file.get(), nullptr, &error)) {
         qWarning("cannot move %s to the Trash: %s", path.constData(), error->message);
         g_error_free(error);
-        return TrashOutcome::Refused;
+        return {TrashOutcome::Refused, {}};
     }
     const std::vector<TrashEntry> entries = entriesHolding(path, before);
-    if (g_emptyInfoFault) {
+    if (g_fault != TrashFault::None) {
         for (const TrashEntry &entry : entries) {
             if (namedPath(entry) == path)
                 ::truncate(entry.info.constData(), 0);
         }
+        if (g_fault == TrashFault::PlaceTaken)
+            ::close(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     }
     // Hard links trashed earlier share the inode; their info files name other places.
     std::vector<const TrashEntry *> unrecorded;
     for (const TrashEntry &entry : entries) {
         const std::optional<QByteArray> named = namedPath(entry);
         if (named == path)
-            return TrashOutcome::Moved;
+            return {TrashOutcome::Moved, entry.file};
         if (!named)
             unrecorded.push_back(&entry);
     }
     if (unrecorded.size() == 1 && putBack(*unrecorded.front(), path)) {
         ::unlink(unrecorded.front()->info.constData());
         qWarning("the Trash did not record %s; moved it back", path.constData());
-        return TrashOutcome::PutBack;
+        return {TrashOutcome::PutBack, path};
     }
     qWarning("the Trash did not record %s, and it could not be moved back", path.constData());
-    return TrashOutcome::Stranded;
+    // The Trash takes the first free name, so the last entry holding the item is the newest.
+    const QByteArray lies = unrecorded.empty()
+                                ? joined(trashFoldersFor(path, before.st_dev).front().path, "files")
+                                : unrecorded.back()->file;
+    return {TrashOutcome::Stranded, lies};
 }
 
-void SetEmptyTrashInfoFault(bool on)
+void SetTrashFault(TrashFault fault)
 {
-    g_emptyInfoFault = on;
+    g_fault = fault;
 }
 
 } // namespace fw

@@ -1,5 +1,7 @@
 #include "framework/variant.h"
 #include "tests/support/launches.h"
+#include "tests/support/mainwindow.h"
+#include "tests/support/modal.h"
 #include "workers/finderscripts.h"
 
 #include <QCoreApplication>
@@ -7,6 +9,7 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -44,15 +47,17 @@ TEST(RevealTest, runsInAChildProcessWithASessionBusOfItsOwn)
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QString::fromLatin1(kChildMarker), QStringLiteral("1"));
+    // No desktop opener on the way either: where no file manager answers, nothing can show the item.
+    environment.insert(QStringLiteral("PATH"), dir.path());
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RevealOnOwnBus.*")});
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RevealOnOwnBus*")});
     ASSERT_TRUE(child.waitForFinished(60000));
     bus.kill();
     bus.waitForFinished();
     const QString output = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 2 tests"))) << output.toStdString();
 }
 
 // A file manager on the bus that never answers.
@@ -99,6 +104,37 @@ TEST(RevealOnOwnBus, silentFileManager_revealReturnsAtOnce_andTheFolderOpensAfte
     EXPECT_TRUE(desktop.opened.isEmpty());
     ASSERT_TRUE(waitFor([&] { return !desktop.opened.isEmpty(); }));
     EXPECT_EQ(desktop.opened, QStringList{dir.path()});
+}
+
+class RevealOnOwnBusWindow : public testsupport::MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        if (!qEnvironmentVariableIsSet(kChildMarker))
+            GTEST_SKIP() << "runs inside RevealTest.runsInAChildProcessWithASessionBusOfItsOwn";
+        MainWindowTest::SetUp();
+    }
+};
+
+TEST_F(RevealOnOwnBusWindow, noFileManager_andNoOpener_tellTheUserWhichFolderCouldNotBeOpened)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("見せる"));
+    QFile item(folder + QStringLiteral("/書類.tmx"));
+    ASSERT_TRUE(QDir().mkpath(folder) && item.open(QIODevice::WriteOnly));
+    list().AddRow("書類.tmx");
+    list().setCell(0, 2, "Tessolin II（書類）");
+    list().setCell(0, 4, "DFS");
+    list().setCell(0, 5, item.fileName());
+    list().setListIndex(0);
+    const testsupport::ModalAnswers answers;
+
+    click(toolbar().ToolItem8);
+
+    ASSERT_TRUE(waitFor([&] { return !answers.seen().isEmpty(); }));
+    EXPECT_EQ(answers.seen(),
+              QStringList{QStringLiteral("「") + folder + QStringLiteral("」を開けませんでした。")});
 }
 
 } // namespace

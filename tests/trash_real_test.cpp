@@ -160,6 +160,11 @@ TEST(RealTrashTest, onAFullDisk_everyPieceStaysAndIsReported)
     runInSampleHome("unrecordedMoves_areUndone_andReported", true);
 }
 
+TEST(RealTrashTest, aMoveNeitherRecordedNorUndone_namesWhereTheItemLies)
+{
+    runInSampleHome("strandedMove_isNamedWithItsPlaceInTheTrash");
+}
+
 TEST(RealTrashTest, piecesNamedInShiftJis_areListedReadably_andMovedByTheirOwnBytes)
 {
     runInSampleHome("shiftJisPieces_listedReadably_goByTheirBytes_andTheirUtf8TwinStays");
@@ -228,6 +233,12 @@ protected:
     }
 
     QString at(const QString &relative) const { return home + QLatin1Char('/') + relative; }
+    // What trash-list shows of this case's own folders (the home and what lies beside it): the
+    // Trashes of other volumes may hold anything.
+    QStringList listedHere() const
+    {
+        return testsupport::trashListedPaths().filter(QFileInfo(home).path() + QLatin1Char('/'));
+    }
     static bool present(const QString &path)
     {
         return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
@@ -277,7 +288,7 @@ TEST_F(TrashInSampleHome, tickedPieces_leaveTheirPlaces_andTheTrashListsThemByOr
     runTrashThread();
 
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
-    const QStringList listed = testsupport::trashListedPaths();
+    const QStringList listed = listedHere();
     for (const QString &relative :
          moved + QStringList{QStringLiteral("Library/Preferences/._jp.velloran.製品 100%.plist")}) {
         EXPECT_FALSE(present(at(relative))) << relative.toStdString();
@@ -309,8 +320,7 @@ TEST_F(TrashInSampleHome, refusedPieces_stayInPlace_andOneMessageTellsWhichAndWh
     EXPECT_TRUE(present(at(locked + QStringLiteral("/設定 1.plist"))));
     EXPECT_TRUE(present(at(locked + QStringLiteral("/設定 2"))));
     EXPECT_FALSE(present(at(QStringLiteral("Library/Preferences/Tessolin初期設定"))));
-    EXPECT_EQ(testsupport::trashListedPaths(),
-              QStringList{at(QStringLiteral("Library/Preferences/Tessolin初期設定"))});
+    EXPECT_EQ(listedHere(), QStringList{at(QStringLiteral("Library/Preferences/Tessolin初期設定"))});
 
     ASSERT_EQ(messages.size(), 1) << messages.join(u"\n----\n").toStdString();
     const QStringList expected = {
@@ -375,7 +385,7 @@ TEST_F(TrashInSampleHome, collectUntickMoveConfirm_movesExactlyTheTickedPieces)
     const QStringList confirming = messages.mid(collecting);
     ASSERT_EQ(confirming.size(), 1) << confirming.join(u'\n').toStdString();
     EXPECT_EQ(confirming[0], QStringLiteral("本当にゴミ箱に移動しますか？"));
-    const QStringList listed = testsupport::trashListedPaths();
+    const QStringList listed = listedHere();
     EXPECT_EQ(std::set<QString>(listed.begin(), listed.end()), ticked);
     for (const QString &path : ticked)
         EXPECT_FALSE(present(path)) << path.toStdString();
@@ -412,7 +422,7 @@ TEST_F(TrashInSampleHome, changedPieces_stayInPlace_andAreReported)
 
     EXPECT_TRUE(QFileInfo::exists(outside + QStringLiteral("/製品/残す")));
     EXPECT_TRUE(present(at(replaced)));
-    EXPECT_EQ(testsupport::trashListedPaths(), QStringList());
+    EXPECT_EQ(listedHere(), QStringList());
     const QStringList expected = {
         QStringLiteral("次の項目はゴミ箱に移動できず、元の場所に残っています。"),
         at(swapped) + QStringLiteral("（見つけた後に変更されています）"),
@@ -436,7 +446,7 @@ TEST_F(TrashInSampleHome, linkFileAndFolderPieces_goAsThemselves)
     runTrashThread();
 
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
-    const QStringList listed = testsupport::trashListedPaths();
+    const QStringList listed = listedHere();
     for (const QString &relative : pieces) {
         EXPECT_FALSE(present(at(relative))) << relative.toStdString();
         EXPECT_TRUE(listed.contains(at(relative))) << relative.toStdString();
@@ -448,14 +458,14 @@ TEST_F(TrashInSampleHome, unrecordedMoves_areUndone_andReported)
 {
     // GLib moves an item on a full disk but leaves its info file empty; elsewhere a fault does that.
     const bool fullDisk = qEnvironmentVariableIsSet(kFullDiskMarker);
-    fw::SetEmptyTrashInfoFault(!fullDisk);
+    fw::SetTrashFault(fullDisk ? fw::TrashFault::None : fw::TrashFault::EmptyInfo);
     const QStringList pieces = {QStringLiteral("Applications/Tessolin II"),
                                 QStringLiteral("Library/Preferences/Tessolin初期設定"),
                                 QStringLiteral("Library/Preferences/Ombrisk.plist")};
     group("製品", {piece(pieces[0], "AD"), piece(pieces[1], "P"), piece(pieces[2], "PL")});
 
     runTrashThread();
-    fw::SetEmptyTrashInfoFault(false);
+    fw::SetTrashFault(fw::TrashFault::None);
 
     QStringList expected = {QStringLiteral("次の項目はゴミ箱に移動できず、元の場所に残っています。")};
     for (const QString &relative : pieces) {
@@ -463,11 +473,30 @@ TEST_F(TrashInSampleHome, unrecordedMoves_areUndone_andReported)
         expected << at(relative) + QStringLiteral("（ゴミ箱に記録できませんでした）");
     }
     EXPECT_EQ(messages, QStringList{expected.join(u'\n')});
-    EXPECT_EQ(testsupport::trashListedPaths(), QStringList());
+    EXPECT_EQ(listedHere(), QStringList());
     EXPECT_EQ(QDir(home + QStringLiteral("/.local/share/Trash/info")).entryList(QDir::Files), QStringList());
     EXPECT_EQ(QDir(home + QStringLiteral("/.local/share/Trash/files"))
                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList());
+}
+
+TEST_F(TrashInSampleHome, strandedMove_isNamedWithItsPlaceInTheTrash)
+{
+    // An item of the same name in the Trash already: the piece's entry gets the next name.
+    const QString plist = QStringLiteral("Library/Preferences/Ombrisk.plist");
+    ASSERT_TRUE(testsupport::writeFile(at(QStringLiteral("Ombrisk.plist")), "bplist00"));
+    ASSERT_EQ(fw::MoveToTrash(QFile::encodeName(at(QStringLiteral("Ombrisk.plist")))).outcome,
+              fw::TrashOutcome::Moved);
+    group("製品", {piece(plist, "PL")});
+    fw::SetTrashFault(fw::TrashFault::PlaceTaken);
+
+    runTrashThread();
+    fw::SetTrashFault(fw::TrashFault::None);
+
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("次の項目はゴミ箱に記録できず、元の場所にも戻せませんでした。\n") +
+                          at(plist) + QStringLiteral(" → ") + home +
+                          QStringLiteral("/.local/share/Trash/files/Ombrisk.2.plist")});
 }
 
 TEST_F(TrashInSampleHome, shiftJisPieces_listedReadably_goByTheirBytes_andTheirUtf8TwinStays)
@@ -520,7 +549,7 @@ TEST_F(TrashInSampleHome, shiftJisPieces_listedReadably_goByTheirBytes_andTheirU
     QStringList expected;
     for (const QByteArray &path : moved)
         expected << QString::fromUtf8(path);
-    QStringList listed = testsupport::trashListedPaths();
+    QStringList listed = listedHere();
     listed.sort();
     expected.sort();
     EXPECT_EQ(listed, expected);

@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -50,7 +51,12 @@ protected:
         QDir().mkpath(aside);
         fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
             ASSERT_EQ(parameters.size(), 2U) << "the path, and what the piece was when found";
-            const QString path = std::get<fw::String>(parameters[0]).toQString();
+            const fw::String &shown = std::get<fw::String>(parameters[0]);
+            if (const auto failing = failures.find(fw::nativeBytes(shown)); failing != failures.end()) {
+                fw::RecordScriptFailure({shown, failing->second.first, failing->second.second});
+                return;
+            }
+            const QString path = shown.toQString();
             moves.push_back({id, path});
             QDir().rename(path, aside + QLatin1Char('/') + QString::number(moves.size()));
             if (onMove)
@@ -125,6 +131,8 @@ protected:
     QString aside;
     std::vector<Move> moves;
     std::function<void()> onMove;
+    // Pieces whose move the layer reports as failed: why, and where a stranded one lies.
+    std::map<QByteArray, std::pair<fw::MoveFailure, fw::String>> failures;
     QStringList messages;
 };
 
@@ -224,8 +232,55 @@ TEST_F(TrashThreadTest, aPieceUnderSeveralRows_goesOnce_andAVanishedPieceIsNamed
     EXPECT_EQ(moves[1].path, pathOf(other));
     // What went with an earlier row, or inside a folder that went, is no loss to report.
     EXPECT_EQ(messages,
-              QStringList{QStringLiteral("次の項目はゴミ箱に移動できず、元の場所に残っています。\n") +
-                          pathOf(vanished) + QStringLiteral("（既にありません）")});
+              QStringList{QStringLiteral("次の項目は元の場所に見つかりませんでした。\n") + pathOf(vanished)});
+}
+
+TEST_F(TrashThreadTest, theEndMessage_namesEachPieceOnce_underWhatHappenedToIt_asTheListShowsNames)
+{
+    using Failure = fw::MoveFailure;
+    const std::vector<std::pair<Failure, QString>> stayed = {
+        {Failure::TrashRefused, QStringLiteral("ゴミ箱に移動できませんでした")},
+        {Failure::TrashNotRecorded, QStringLiteral("ゴミ箱に記録できませんでした")},
+        {Failure::BadPath, QStringLiteral("パスが正しくありません")},
+        {Failure::ChangedSinceFound, QStringLiteral("見つけた後に変更されています")},
+        {Failure::KindChanged, QStringLiteral("種類が変わっています")},
+        {Failure::Protected, QStringLiteral("保護された場所です")}};
+    std::vector<int32_t> pieces;
+    QString expected = QStringLiteral("次の項目はゴミ箱に移動できず、元の場所に残っています。");
+    for (std::size_t i = 0; i < stayed.size(); ++i) {
+        pieces.push_back(piece(QStringLiteral("Library/Preferences/残る%1.plist").arg(i), "PL"));
+        failures[fw::nativeBytes(pathOf(pieces.back()))] = {stayed[i].first, {}};
+        expected += u'\n' + pathOf(pieces.back()) + u'（' + stayed[i].second + u'）';
+    }
+    // "ツール" in Shift_JIS: the list shows it readably, and so does the message.
+    const QString prefs = home.path() + QStringLiteral("/Library/Preferences/");
+    ASSERT_TRUE(testsupport::writeFile(prefs + QStringLiteral("tool"), "x"));
+    const QByteArray shiftJis =
+        testsupport::renameToBytes(prefs + QStringLiteral("tool"), "\x83\x63\x81\x5B\x83\x8B");
+    const int32_t notFound = window->AddFIlist(fw::FolderItem::fromNativePath(shiftJis), "PL");
+    failures[shiftJis] = {Failure::NotFound, {}};
+    const int32_t vanished = piece(QStringLiteral("Library/Preferences/消えた.plist"), "PL");
+    const int32_t stranded = piece(QStringLiteral("Library/Preferences/迷子"), "P");
+    failures[fw::nativeBytes(pathOf(stranded))] = {Failure::TrashStranded,
+                                                   QStringLiteral("/ゴミ箱/files/迷子")};
+    const int32_t moved = piece(QStringLiteral("Library/Preferences/移る"), "P");
+    pieces.insert(pieces.end(), {notFound, vanished, stranded, moved, pieces.front()});
+    group("製品", pieces);
+    ASSERT_TRUE(QFile::remove(pathOf(vanished)));
+
+    runThread();
+    ASSERT_EQ(moves.size(), 1U);
+    const QString gone = QStringLiteral("\n\n次の項目は元の場所に見つかりませんでした。\n") + prefs +
+                         QStringLiteral("ツール\n") + pathOf(vanished);
+    const QString strandedLines =
+        QStringLiteral("\n\n次の項目はゴミ箱に記録できず、元の場所にも戻せませんでした。\n") +
+        pathOf(stranded) + QStringLiteral(" → /ゴミ箱/files/迷子");
+    EXPECT_EQ(messages, QStringList{expected + gone + strandedLines});
+
+    // Pressed again after the move: the piece that went is gone, not left in its place.
+    messages.clear();
+    runThread();
+    EXPECT_EQ(messages, QStringList{expected + gone + u'\n' + pathOf(moved) + strandedLines});
 }
 
 TEST_F(TrashThreadTest, searchRows_moveNothing)

@@ -1,6 +1,9 @@
 // The toolbar's commands: collect, search, move to the Trash, show in the file manager, stop and
 // clear the list. The long ones prepare the window and start a worker, which restores the toolbar.
+#include "framework/application.h"
+#include "framework/folderitem.h"
 #include "framework/listbox.h"
+#include "framework/scripts.h"
 #include "ui/kindcodes.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
@@ -61,6 +64,9 @@ void Window1::RevealFile()
     const int row = list.ListIndex();
     if (row < 0 || list.Cell(row, KindCodeColumn) != KindCode::SearchResult)
         return;
+    fw::SetRevealFailedHook([](const String &folder) {
+        fw::MsgBox(String("「") + fw::DisplayPath(fw::nativeBytes(folder)) + "」を開けませんでした。");
+    });
     revealFile({fw::Variant(list.Cell(row, ReferenceColumn))});
 }
 

@@ -11,36 +11,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 using fw::String;
-
-namespace {
-
-String reasonText(fw::MoveFailure reason)
-{
-    switch (reason) {
-    case fw::MoveFailure::TrashRefused:
-        return "ゴミ箱に移動できませんでした";
-    case fw::MoveFailure::TrashNotRecorded:
-        return "ゴミ箱に記録できませんでした";
-    case fw::MoveFailure::TrashStranded:
-        return "ゴミ箱に記録できず、元に戻せませんでした";
-    case fw::MoveFailure::BadPath:
-        return "パスが正しくありません";
-    case fw::MoveFailure::NotFound:
-        return "見つかりません";
-    case fw::MoveFailure::ChangedSinceFound:
-        return "見つけた後に変更されています";
-    case fw::MoveFailure::KindChanged:
-        return "種類が変わっています";
-    case fw::MoveFailure::Protected:
-        return "保護された場所です";
-    }
-    return {};
-}
-
-} // namespace
 
 void Thread1::Event_Run()
 {
@@ -69,7 +43,7 @@ void Thread1::DeleteItem()
                 if (f.Exists())
                     movePiece(f, list.Cell(row, Window1::KindCodeColumn), pWin1->pFI.identity(index));
                 else if (!wentEarlier(f))
-                    m_failures.push_back({f.AbsolutePath(), "既にありません"});
+                    m_failures.push_back({f.nativePath(), Fate::Gone, {}});
             }
         }
         fw::Yield();
@@ -93,7 +67,7 @@ void Thread1::movePiece(const fw::FolderItem &f, const String &kind,
     bool moved = true;
     for (const fw::ScriptFailure &failure : fw::TakeScriptFailures()) {
         moved = moved && failure.path != f.AbsolutePath();
-        m_failures.push_back({failure.path, reasonText(failure.reason)});
+        m_failures.push_back(whatHappened(failure));
     }
     if (moved)
         m_moved.push_back(f.nativePath());
@@ -116,21 +90,58 @@ void Thread1::KillMyself()
     std::abort(); // Kill on the thread itself does not return
 }
 
-// A piece that could not be moved stays where it is, and one that was gone already is named too; the
-// user is told which and why, once. A piece under several ticked rows is tried at each of them but
-// named once.
+Thread1::Unmoved Thread1::whatHappened(const fw::ScriptFailure &failure)
+{
+    const QByteArray path = fw::nativeBytes(failure.path);
+    const auto stayed = [&](const char *reason) { return Unmoved{path, Fate::Stayed, reason}; };
+    switch (failure.reason) {
+    case fw::MoveFailure::NotFound:
+        return {path, Fate::Gone, {}};
+    case fw::MoveFailure::TrashStranded:
+        return {path, Fate::Stranded, fw::DisplayPath(fw::nativeBytes(failure.liesAt))};
+    case fw::MoveFailure::TrashRefused:
+        return stayed("ゴミ箱に移動できませんでした");
+    case fw::MoveFailure::TrashNotRecorded:
+        return stayed("ゴミ箱に記録できませんでした");
+    case fw::MoveFailure::BadPath:
+        return stayed("パスが正しくありません");
+    case fw::MoveFailure::ChangedSinceFound:
+        return stayed("見つけた後に変更されています");
+    case fw::MoveFailure::KindChanged:
+        return stayed("種類が変わっています");
+    case fw::MoveFailure::Protected:
+        return stayed("保護された場所です");
+    }
+    return stayed("");
+}
+
+// Every piece that did not move is named once, in one message, under what truly happened to it: it
+// stayed (and why), it was gone before the move reached it, or it lies stranded (and where).
 void Thread1::reportFailures()
 {
     const std::vector<Unmoved> failures = std::exchange(m_failures, {});
-    if (failures.empty())
-        return;
-    String text = "次の項目はゴミ箱に移動できず、元の場所に残っています。";
+    static constexpr std::array<std::pair<Fate, const char *>, 3> kHeadings = {{
+        {Fate::Stayed, "次の項目はゴミ箱に移動できず、元の場所に残っています。"},
+        {Fate::Gone, "次の項目は元の場所に見つかりませんでした。"},
+        {Fate::Stranded, "次の項目はゴミ箱に記録できず、元の場所にも戻せませんでした。"},
+    }};
     QSet<QByteArray> named;
-    for (const Unmoved &failure : failures) {
-        if (named.contains(failure.path.bytes()))
-            continue;
-        named.insert(failure.path.bytes());
-        text += String("\n") + failure.path + "（" + failure.reason + "）";
+    String text;
+    for (const auto &[fate, heading] : kHeadings) {
+        String lines;
+        for (const Unmoved &failure : failures) {
+            if (failure.fate != fate || named.contains(failure.path))
+                continue;
+            named.insert(failure.path);
+            lines += String("\n") + fw::DisplayPath(failure.path);
+            if (fate == Fate::Stayed)
+                lines += String("（") + failure.note + "）";
+            else if (fate == Fate::Stranded)
+                lines += String(" → ") + failure.note;
+        }
+        if (!lines.isEmpty())
+            text += (text.isEmpty() ? String() : String("\n\n")) + heading + lines;
     }
-    fw::MsgBox(text);
+    if (!text.isEmpty())
+        fw::MsgBox(text);
 }

@@ -30,12 +30,17 @@ private:
                    const std::optional<fw::ItemIdentity> &found);
     bool wentEarlier(const fw::FolderItem &f) const;
 
-    // A piece that did not move and why, worded for the user.
+    // What happened to a piece that did not move.
+    enum class Fate { Stayed, Gone, Stranded };
+    // A piece that did not move; the note is why it stayed, or where a stranded one lies, worded for
+    // the user.
     struct Unmoved
     {
-        fw::String path;
-        fw::String reason;
+        QByteArray path;
+        Fate fate;
+        fw::String note;
     };
+    static Unmoved whatHappened(const fw::ScriptFailure &failure);
 
     // What did not move, in the order the walk met it; the paths of the pieces that did.
     std::vector<Unmoved> m_failures;
