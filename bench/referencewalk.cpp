@@ -6,14 +6,16 @@
 // Prints "seconds" and what it found ("rows", and "pieces" for the collection), which the program
 // must match.
 //
-// Per folder: one listing (sidecars "._X" set aside as X's, names sorted ignoring case). Per entry
-// whose name does not begin with ".": its kind from the listing (fstatat only when the listing does not
-// say), its FinderInfo from the sidecar the listing showed, else from the netatalk attribute, else from
-// the Samba stream attribute (one listing of the attribute names, one read of a value into a bounded
-// buffer); a package's Contents/PkgInfo; Contents/Info.plist only when a name-and-maker application's
-// name matched. Per listed row or registered piece: one fstatat (its date). The collection reads each
-// folder once: the Applications folder's candidates with the codes of the applications among their
-// children, the names in Preferences and Application Support; then it matches every product in memory.
+// Per folder: open, getdents64, close (sidecars "._X" set aside as X's, names sorted ignoring case).
+// Per entry whose name does not begin with ".": its kind from the listing (fstatat only when the
+// listing does not say); its FinderInfo from the sidecar the listing showed (open, fstat, pread,
+// close), else the attribute listing relative to the folder and the one attribute it names (the
+// netatalk attribute, else the Samba stream attribute); per package one open, read and close of
+// Contents/PkgInfo; per folder whose name matched a name-and-maker application one read of
+// Contents/Info.plist (a link is never entered). Per listed row or registered piece: one lstat (its
+// date). The collection reads each folder once: the Applications folder's candidates with the codes
+// of the applications among their children, the names in Preferences and Application Support; then
+// it matches every product in memory.
 #include "bench/benchsupport.h"
 
 #include <algorithm>
@@ -37,8 +39,16 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+// The attribute calls relative to a folder (Linux 6.13) have the same number on every architecture.
+#ifndef SYS_getxattrat
+#define SYS_getxattrat 464
+#endif
+#ifndef SYS_listxattrat
+#define SYS_listxattrat 465
+#endif
 
 namespace {
 
@@ -150,19 +160,20 @@ struct Listing
     long names = 0; // sidecars included
 };
 
-// Takes the folder's descriptor and leaves it open.
+// The folder's entries, read from its descriptor, which stays open.
 Listing listFolder(int fd)
 {
     Listing listing;
-    DIR *dir = ::fdopendir(::dup(fd));
-    if (dir == nullptr)
-        return listing;
     std::vector<Entry> all;
-    while (const dirent *entry = ::readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            all.push_back({entry->d_name, entry->d_type, false});
+    alignas(dirent64) std::array<char, std::size_t{32} * 1024> buffer;
+    for (long got; (got = ::getdents64(fd, buffer.data(), buffer.size())) > 0;) {
+        for (long offset = 0; offset < got;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer.data() + offset);
+            offset += entry->d_reclen;
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                all.push_back({entry->d_name, entry->d_type, false});
+        }
     }
-    ::closedir(dir);
     listing.names = static_cast<long>(all.size());
     std::unordered_set<std::string> names;
     for (const Entry &entry : all)
@@ -256,31 +267,52 @@ std::optional<FinderInfo> fromSidecar(int folder, const std::string &name)
     return info;
 }
 
-// The attributes have no calls relative to a folder: they take the path.
-std::optional<FinderInfo> fromAttributes(const std::string &path)
+// The C library does not wrap the relative attribute calls yet.
+struct XattrArgs
+{
+    uint64_t value;
+    uint32_t size;
+    uint32_t flags;
+};
+
+long listAttributes(int folder, const std::string &name, char *names, size_t size)
+{
+    return ::syscall(SYS_listxattrat, folder, name.c_str(), AT_SYMLINK_NOFOLLOW, names, size);
+}
+
+long getAttribute(int folder, const std::string &name, const char *attribute, unsigned char *value,
+                  size_t size)
+{
+    XattrArgs args = {reinterpret_cast<uintptr_t>(value), static_cast<uint32_t>(size), 0};
+    return ::syscall(SYS_getxattrat, folder, name.c_str(), AT_SYMLINK_NOFOLLOW, attribute, &args,
+                     sizeof args);
+}
+
+// The attribute listing relative to the folder, then the one attribute it names.
+std::optional<FinderInfo> fromAttributes(int folder, const std::string &name)
 {
     std::array<char, 1024> names;
-    const ssize_t size = ::llistxattr(path.c_str(), names.data(), names.size());
+    const long size = listAttributes(folder, name, names.data(), names.size());
     const int listError = size < 0 ? errno : 0;
-    const auto mayHave = [&](const char *name) {
+    const auto mayHave = [&](const char *attribute) {
         if (size < 0)
             return listError != ENOTSUP; // a list too long for the buffer: ask for each
-        for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names.data() + at)) + 1) {
-            if (std::strcmp(names.data() + at, name) == 0)
+        for (long at = 0; at < size; at += static_cast<long>(std::strlen(names.data() + at)) + 1) {
+            if (std::strcmp(names.data() + at, attribute) == 0)
                 return true;
         }
         return false;
     };
     static std::array<unsigned char, std::size_t{64} * 1024> value;
     if (mayHave(kNetatalk)) {
-        const ssize_t got = ::lgetxattr(path.c_str(), kNetatalk, value.data(), value.size());
+        const long got = getAttribute(folder, name, kNetatalk, value.data(), value.size());
         if (got > 0) {
             if (auto info = fromAppleDouble(value.data(), got, got, -1))
                 return info;
         }
     }
     if (mayHave(kAfpInfo)) {
-        const ssize_t got = ::lgetxattr(path.c_str(), kAfpInfo, value.data(), 61);
+        const long got = getAttribute(folder, name, kAfpInfo, value.data(), 61);
         if ((got == 60 || got == 61) && u32(value.data()) == 0x41465000 &&
             u32(value.data() + 4) == 0x00000100) {
             FinderInfo info;
@@ -291,13 +323,13 @@ std::optional<FinderInfo> fromAttributes(const std::string &path)
     return std::nullopt;
 }
 
-std::optional<FinderInfo> finderInfo(int folder, const std::string &folderPath, const Entry &entry)
+std::optional<FinderInfo> finderInfo(int folder, const Entry &entry)
 {
     if (entry.sidecar) {
         if (auto info = fromSidecar(folder, entry.name))
             return info;
     }
-    return fromAttributes(folderPath + "/" + entry.name);
+    return fromAttributes(folder, entry.name);
 }
 
 bool invisible(const std::optional<FinderInfo> &info)
@@ -341,12 +373,11 @@ bool namesMaker(int folder, const std::string &item)
     return plist && plist->size() <= limit && plist->find("Velloran Software") != std::string::npos;
 }
 
-// The date of a row: what the program reads of every item it lists.
+// The date of a row, the link's own for a link: what the program reads of every item it lists.
 void readDate(int folder, const std::string &name)
 {
     struct stat st;
-    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-        ::fstatat(folder, name.c_str(), &st, 0);
+    ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
 }
 
 struct Search
@@ -355,22 +386,22 @@ struct Search
     long names = 0;
     long rows = 0;
 
-    void walk(int folder, const std::string &path)
+    void walk(int folder)
     {
         const Listing listing = listFolder(folder);
         names += listing.names;
         for (const Entry &entry : listing.entries) {
             if (entry.name[0] != '.')
-                visit(folder, path, entry);
+                visit(folder, entry);
         }
     }
 
-    void visit(int folder, const std::string &path, const Entry &entry)
+    void visit(int folder, const Entry &entry)
     {
         const unsigned char kind = kindOf(folder, entry);
         if (kind == DT_UNKNOWN)
             return;
-        const std::optional<FinderInfo> info = finderInfo(folder, path, entry);
+        const std::optional<FinderInfo> info = finderInfo(folder, entry);
         if (invisible(info))
             return;
         const std::string dotted = prefixed(".", extension(entry.name));
@@ -383,7 +414,7 @@ struct Search
             const int child =
                 ::openat(folder, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child >= 0) {
-                walk(child, path + "/" + entry.name);
+                walk(child);
                 ::close(child);
             }
             return;
@@ -421,7 +452,8 @@ struct Search
                 if (appType.empty())
                     continue;
                 if (appType == "APPL----") {
-                    if (containsIgnoringCase(name, appName) && namesMaker(folder, name))
+                    // Only a folder (here, a package) holds Contents/Info.plist: a link is never entered.
+                    if (package && containsIgnoringCase(name, appName) && namesMaker(folder, name))
                         return true;
                 } else if (package && code() == appType) {
                     return true;
@@ -459,7 +491,7 @@ int search(const char *root, const char *cataloguePath)
         std::fprintf(stderr, "error: cannot open the folder %s: %s\n", root, std::strerror(errno));
         return 2;
     }
-    search.walk(fd, root);
+    search.walk(fd);
     ::close(fd);
     clock.print();
     bench::print("names", search.names);
@@ -511,24 +543,23 @@ struct Candidate
 };
 
 // The folders in the Applications folder that a product may register, with what is read of them.
-std::vector<Candidate> readCandidates(int applications, const std::string &applicationsPath)
+std::vector<Candidate> readCandidates(int applications)
 {
     std::vector<Candidate> candidates;
     for (const Entry &entry : listFolder(applications).entries) {
         if (entry.name[0] == '.' || kindOf(applications, entry) != DT_DIR || extension(entry.name) == "app" ||
-            invisible(finderInfo(applications, applicationsPath, entry)))
+            invisible(finderInfo(applications, entry)))
             continue;
         Candidate candidate{entry.name, {}, {}};
         const int fd =
             ::openat(applications, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0) {
-            const std::string path = applicationsPath + "/" + entry.name;
             for (const Entry &child : listFolder(fd).entries) {
                 const unsigned char kind = kindOf(fd, child);
                 if (kind == DT_DIR && extension(child.name) == "app") {
                     candidate.codes.push_back(pkgInfoCode(fd, child.name));
                 } else if (kind != DT_DIR && kind != DT_UNKNOWN) {
-                    const std::optional<FinderInfo> info = finderInfo(fd, path, child);
+                    const std::optional<FinderInfo> info = finderInfo(fd, child);
                     if (info && std::memcmp(info->data(), "APPL", 4) == 0)
                         candidate.codes.emplace_back(reinterpret_cast<const char *>(info->data()), 8);
                 }
@@ -584,7 +615,7 @@ int collection(const std::string &home, const char *cataloguePath)
         ::open((home + "/Library/Application Support").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 
     // Each folder's facts, read once.
-    std::vector<Candidate> candidates = readCandidates(applications, applicationsPath);
+    std::vector<Candidate> candidates = readCandidates(applications);
     const Names preferenceNames(listFolder(preferences));
     const Names supportNames(listFolder(support));
 

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 namespace fw {
 
@@ -60,6 +61,12 @@ public:
     String MacType() const;
     String MacCreator() const;
     bool Visible() const; // False when the FinderInfo has the invisible flag
+
+    // The first bytes, at most `limit`, of the file at a relative path inside this folder ("Contents/
+    // PkgInfo"): one open, reads until the file's end or the limit, one close. No link is followed on the
+    // way, this item included: a link is never entered. Nothing when the file cannot be opened or read,
+    // errno then says why (ENOENT: a name on the way is missing).
+    std::optional<QByteArray> ReadFileInside(const QByteArray &relativePath, qint64 limit) const;
 
     // Streams; nullptr when the item cannot be opened (missing, a folder, no permission).
     std::unique_ptr<TextInputStream> OpenAsTextFile() const;

@@ -29,7 +29,10 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::cancelChooser;
 using testsupport::choose;
@@ -374,6 +377,80 @@ TEST_F(SearchTest, linksToFolders_areNotEntered_soACycleEnds)
     // The link is an item like a file: listed when its name matches, never walked into.
     EXPECT_EQ(rows(),
               (std::vector<Row>{row(memo, "Alpha（書類）"), row(root + "/Sub/self.alp", "Alpha（書類）")}));
+}
+
+TEST_F(SearchTest, aLinkNamedLikeAnApplication_isNeverTakenForOne_whateverItsTargetHolds)
+{
+    // The target names the maker as a package's Info.plist does.
+    const QString target = home.path() + "/Elsewhere/Beta Real";
+    ASSERT_TRUE(writeFile(target + "/Contents/Info.plist", "Velloran Software"));
+    ASSERT_TRUE(QFile::link(target, root + "/Beta Link"));
+    ASSERT_TRUE(QFile::link(target, root + "/Beta Link.app"));
+
+    ASSERT_TRUE(searchIn(root));
+    EXPECT_EQ(rows(), std::vector<Row>{});
+}
+
+// A chain of folders "d", one in the other, far deeper than any path reaches, with a find at a depth a
+// path still reaches and one at its end. Made and removed a level at a time by calls relative to the
+// folder above, the only calls that reach its end.
+class DeepChain
+{
+public:
+    DeepChain(const QString &folder, int levels) : m_top(::open(QFile::encodeName(folder), O_RDONLY))
+    {
+        int at = ::dup(m_top);
+        for (int level = 0; level < levels && at >= 0; ++level) {
+            if (level == 10)
+                ::close(::openat(at, "near.alp", O_CREAT | O_WRONLY, 0644));
+            ::mkdirat(at, "d", 0755);
+            const int next = ::openat(at, "d", O_RDONLY | O_DIRECTORY);
+            ::close(at);
+            at = next;
+        }
+        m_made = at >= 0 && ::close(::openat(at, "far.alp", O_CREAT | O_WRONLY, 0644)) == 0;
+        ::close(at);
+    }
+    ~DeepChain()
+    {
+        // The second level takes the first one's place until no level is left.
+        for (int d; (d = ::openat(m_top, "d", O_RDONLY | O_DIRECTORY)) >= 0;) {
+            ::unlinkat(d, "near.alp", 0);
+            ::unlinkat(d, "far.alp", 0);
+            ::renameat(d, "d", m_top, "next");
+            ::close(d);
+            ::unlinkat(m_top, "d", AT_REMOVEDIR);
+            ::renameat(m_top, "next", m_top, "d");
+        }
+        ::close(m_top);
+    }
+    DeepChain(const DeepChain &) = delete;
+    DeepChain &operator=(const DeepChain &) = delete;
+    bool made() const { return m_made; }
+
+private:
+    int m_top;
+    bool m_made = false;
+};
+
+TEST_F(SearchTest, aChainOfFoldersBeyondThePathLimit_isSearchedToTheLimit_inLittleMemory)
+{
+    const auto peakMemoryKiB = [] {
+        rusage usage = {};
+        ::getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    const long peakBefore = peakMemoryKiB();
+    const DeepChain chain(root, 8000);
+    ASSERT_TRUE(chain.made());
+
+    ASSERT_TRUE(searchIn(root));
+    // The walk keeps what the levels it is in need, each path no longer than the limit.
+    EXPECT_LT(peakMemoryKiB() - peakBefore, 32 * 1024);
+    QString near = root;
+    for (int level = 0; level < 10; ++level)
+        near += "/d";
+    EXPECT_EQ(rows(), (std::vector<Row>{row(near + "/near.alp", "Alpha（書類）")}));
 }
 
 TEST_F(SearchTest, aFolderThatCannotBeRead_isSkippedWithoutAMessage)

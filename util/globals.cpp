@@ -1,9 +1,10 @@
 #include "util/globals.h"
 
-#include "framework/streams.h"
 #include "framework/thread.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 
 namespace Globals {
 
@@ -14,12 +15,24 @@ constexpr qint64 kPkgInfoReadLimit = 64;
 constexpr qsizetype kTypeCreatorLength = 8;
 // Info.plist files of applications are a few KiB; a larger file is not read.
 constexpr qint64 kInfoPlistLimit = qint64{1024} * 1024;
+// A UTF-8 byte-order mark, which text files may begin with and which is no part of their text.
+constexpr QByteArrayView kByteOrderMark = "\xEF\xBB\xBF";
 
-fw::FolderItem packageFile(const fw::FolderItem &item, const fw::String &name)
+// The first bytes of the package's Contents/NAME, at most `limit` after a byte-order mark. "Contents"
+// as packages write it is read at once; another letter case only when that is all the package holds.
+std::optional<QByteArray> packageFile(const fw::FolderItem &item, const char *name, qint64 limit)
 {
-    // "Contents" as packages write it, found at once on a case-sensitive disk; the child lookup still
-    // finds another case ("contents") when that is all the package holds.
-    return item.Child("Contents").Child(name);
+    const QByteArray written = QByteArray("Contents/") + name;
+    std::optional<QByteArray> bytes = item.ReadFileInside(written, limit + kByteOrderMark.size());
+    if (!bytes && errno == ENOENT) {
+        const fw::FolderItem file = item.Child("Contents").Child(name);
+        const QByteArray found = file.Parent().Name().bytes() + '/' + file.Name().bytes();
+        if (found != written)
+            bytes = item.ReadFileInside(found, limit + kByteOrderMark.size());
+    }
+    if (bytes && bytes->startsWith(kByteOrderMark))
+        bytes->remove(0, kByteOrderMark.size());
+    return bytes;
 }
 
 } // namespace
@@ -55,14 +68,15 @@ bool gAppPackage(const fw::FolderItem &item)
 
 fw::String gGetTypeCre(const fw::FolderItem &item)
 {
-    if (!gAppPackage(item))
-        return item.MacType() + item.MacCreator();
-    const fw::FolderItem pkgInfo = packageFile(item, "PkgInfo");
-    // Nothing to open (missing, not a file) gives no stream.
-    const auto stream = pkgInfo.isNil() ? nullptr : pkgInfo.OpenAsTextFile();
-    if (!stream)
+    return gAppPackage(item) ? gPackageTypeCre(item) : item.MacType() + item.MacCreator();
+}
+
+fw::String gPackageTypeCre(const fw::FolderItem &package)
+{
+    const std::optional<QByteArray> bytes = packageFile(package, "PkgInfo", kPkgInfoReadLimit);
+    if (!bytes)
         return {};
-    QByteArray line = stream->ReadAll(kPkgInfoReadLimit).bytes();
+    QByteArray line = bytes->left(kPkgInfoReadLimit);
     const auto *const lineEnd =
         std::find_if(line.cbegin(), line.cend(), [](char c) { return c == '\n' || c == '\r'; });
     line.truncate(lineEnd - line.cbegin());
@@ -74,16 +88,8 @@ fw::String gGetTypeCre(const fw::FolderItem &item)
 
 bool gGetTypeFileInfo(const fw::FolderItem &item)
 {
-    const fw::FolderItem plist = packageFile(item, "Info.plist");
-    if (plist.isNil() || !plist.Exists())
-        return false;
-    const auto stream = plist.OpenAsTextFile();
-    if (!stream)
-        return false;
-    const fw::String text = stream->ReadAll(kInfoPlistLimit + 1);
-    if (text.bytes().size() > kInfoPlistLimit)
-        return false;
-    return fw::InStrB(0, text, "Velloran Software") > 0;
+    const std::optional<QByteArray> text = packageFile(item, "Info.plist", kInfoPlistLimit + 1);
+    return text && text->size() <= kInfoPlistLimit && text->contains("Velloran Software");
 }
 
 fw::String gDateTime(const fw::Date &date)

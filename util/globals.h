@@ -21,8 +21,11 @@ bool gAppPackage(const fw::FolderItem &item);
 // FinderInfo. Callers compare codes, so they must let "" match nothing, also not an empty catalogue code.
 fw::String gGetTypeCre(const fw::FolderItem &item);
 
+// The code of gGetTypeCre for an item known to be a package: the first line of its Contents/PkgInfo.
+fw::String gPackageTypeCre(const fw::FolderItem &package);
+
 // True when the item's Contents/Info.plist holds the maker's name, byte for byte. False when there is
-// none, or it is too large to be a package's Info.plist.
+// none, or it is too large to be a package's Info.plist, or the item is a link: a link is never entered.
 bool gGetTypeFileInfo(const fw::FolderItem &item);
 
 // The date in the user's short date format, a blank and the time as hh:mm:ss; "" for no date (an item

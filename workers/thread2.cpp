@@ -14,6 +14,7 @@
 #include <QByteArrayView>
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 
 using fw::FolderItem;
@@ -535,7 +536,7 @@ const String &Thread2::typeCreOf(const FolderItem &item)
     if (!m_facts.typeCreRead) {
         // As gGetTypeCre: a package's PkgInfo, any other item's type and creator.
         m_facts.typeCre =
-            m_facts.package ? Globals::gGetTypeCre(item) : m_facts.look.macType + m_facts.look.macCreator;
+            m_facts.package ? Globals::gPackageTypeCre(item) : m_facts.look.macType + m_facts.look.macCreator;
         m_facts.typeCreRead = true;
     }
     return m_facts.typeCre;
@@ -592,17 +593,26 @@ void Thread2::FindItem()
 
 void Thread2::FindItem2(const FolderItem &folder)
 {
-    for (int i = 1; i <= folder.Count(); ++i) {
+    // The folders being walked, each with the number of its next entry: however deep the tree, the walk
+    // takes no stack frame per level.
+    std::vector<std::pair<FolderItem, int>> walking{{folder, 1}};
+    while (!walking.empty()) {
         if (pWin1->pStopThread2)
             KillMyself("killFind");
-        const FolderItem child = folder.Item(i);
-        // A name that begins with "." is skipped whatever the item is: it is not looked at at all.
-        if (!child.isNil() && !child.Name().bytes().startsWith('.')) {
+        auto &[current, next] = walking.back();
+        if (next > current.Count()) {
+            walking.pop_back();
+            continue;
+        }
+        const FolderItem child = current.Item(next++);
+        // A name that begins with "." is skipped whatever the item is: it is not looked at at all. Nor is
+        // an item whose path is too long for any call to take, as if its folder could not be read.
+        if (!child.isNil() && !child.Name().bytes().startsWith('.') && child.nativePath().size() < PATH_MAX) {
             const ItemFacts &facts = factsOf(child);
             if (facts.look.exists && facts.look.visible && !FindItem5(child)) {
-                // Links to folders are no directories, so a cycle of links can't make the walk recurse.
+                // Links to folders are no directories, so a cycle of links can't make the walk go round.
                 if (facts.look.directory && !facts.package) {
-                    FindItem2(child);
+                    walking.emplace_back(child, 1);
                 } else {
                     FindItem3(child);
                     FindItem4(child);
