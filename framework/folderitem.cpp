@@ -1,5 +1,6 @@
 #include "framework/folderitem.h"
 
+#include "framework/entrynames.h"
 #include "framework/exceptions.h"
 #include "framework/finderinfo.h"
 #include "framework/streams.h"
@@ -10,11 +11,10 @@
 #include <QFile>
 #include <QHash>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <numeric>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -115,24 +115,10 @@ struct FolderItem::Place
 
 namespace {
 
-// Entries handled between two yields while a wide folder is listed: well under a millisecond's work.
-constexpr size_t kStep = 1024;
-// Entries sorted at once before the sorted runs are merged in steps.
-constexpr size_t kRun = 2048;
-
-// Yields after every kStep calls: a wide folder is listed in steps, a narrow one never yields here.
-class Steps
-{
-public:
-    void operator()()
-    {
-        if (++m_count % kStep == 0)
-            Yield();
-    }
-
-private:
-    size_t m_count = 0;
-};
+using entrynames::foldName;
+using entrynames::sortedOrder;
+using entrynames::SortKeys;
+using entrynames::Steps;
 
 QByteArray joinPath(const QByteArray &folder, QByteArrayView name)
 {
@@ -166,119 +152,6 @@ const String &folderCreator()
 bool isValidComponent(const QByteArray &name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
-}
-
-bool isAscii(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
-// The listing's order: by name ignoring case as QString compares it, then by bytes. Each name's key
-// is folded once, as that comparison folds each UTF-16 unit (a low surrogate as the whole character);
-// an ASCII name's key (nearly all) is kept as bytes, and two such keys compare with memcmp.
-class SortKeys
-{
-public:
-    explicit SortKeys(size_t count) { m_keys.reserve(count); }
-
-    void add(QByteArrayView name)
-    {
-        Key key{0, 0, isAscii(name), name};
-        if (key.narrow) {
-            key.at = static_cast<uint32_t>(m_narrow.size());
-            for (const char c : name)
-                m_narrow.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c);
-            key.size = static_cast<uint32_t>(name.size());
-        } else {
-            key.at = static_cast<uint32_t>(m_wide.size());
-            char16_t previous = 0;
-            for (const QChar unit : QString::fromUtf8(name)) {
-                const char16_t u = unit.unicode();
-                char32_t c = u;
-                if (QChar::isLowSurrogate(u) && QChar::isHighSurrogate(previous))
-                    c = QChar::surrogateToUcs4(previous, u);
-                previous = u;
-                m_wide.push_back(QChar::toCaseFolded(c));
-            }
-            key.size = static_cast<uint32_t>(m_wide.size()) - key.at;
-        }
-        m_keys.push_back(key);
-    }
-
-    bool before(uint32_t a, uint32_t b) const
-    {
-        const Key &x = m_keys[a];
-        const Key &y = m_keys[b];
-        const uint32_t common = std::min(x.size, y.size);
-        int c = 0;
-        if (x.narrow && y.narrow) {
-            c = std::memcmp(m_narrow.data() + x.at, m_narrow.data() + y.at, common);
-        } else {
-            for (uint32_t i = 0; i < common && c == 0; ++i) {
-                const char32_t p = unitOf(x, i);
-                const char32_t q = unitOf(y, i);
-                c = p == q ? 0 : (p < q ? -1 : 1);
-            }
-        }
-        if (c == 0)
-            c = x.size == y.size ? 0 : (x.size < y.size ? -1 : 1);
-        return c != 0 ? c < 0 : x.name < y.name;
-    }
-
-private:
-    struct Key
-    {
-        uint32_t at;
-        uint32_t size;
-        bool narrow;
-        QByteArrayView name;
-    };
-
-    char32_t unitOf(const Key &key, uint32_t i) const
-    {
-        return key.narrow ? static_cast<unsigned char>(m_narrow[key.at + i]) : m_wide[key.at + i];
-    }
-
-    std::vector<Key> m_keys;
-    std::string m_narrow;
-    std::u32string m_wide;
-};
-
-// The entries in the listing's order. Runs of kRun are sorted at once, then merged pairwise in steps:
-// no step of a wide folder's sort takes long.
-std::vector<uint32_t> sortedOrder(const SortKeys &keys, size_t count, Steps &step)
-{
-    const auto before = [&keys](uint32_t a, uint32_t b) { return keys.before(a, b); };
-    std::vector<uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0U);
-    for (size_t start = 0; start < count; start += kRun) {
-        std::sort(order.begin() + static_cast<ptrdiff_t>(start),
-                  order.begin() + static_cast<ptrdiff_t>(std::min(start + kRun, count)), before);
-        if (count > kRun)
-            Yield();
-    }
-    std::vector<uint32_t> merged(count > kRun ? count : 0);
-    for (size_t width = kRun; width < count; width *= 2) {
-        for (size_t low = 0; low < count; low += 2 * width) {
-            const size_t middle = std::min(low + width, count);
-            const size_t high = std::min(low + 2 * width, count);
-            size_t i = low;
-            size_t j = middle;
-            size_t out = low;
-            while (i < middle && j < high) {
-                merged[out++] = before(order[j], order[i]) ? order[j++] : order[i++];
-                step();
-            }
-            out = std::copy(order.begin() + static_cast<ptrdiff_t>(i),
-                            order.begin() + static_cast<ptrdiff_t>(middle),
-                            merged.begin() + static_cast<ptrdiff_t>(out)) -
-                  merged.begin();
-            std::copy(order.begin() + static_cast<ptrdiff_t>(j), order.begin() + static_cast<ptrdiff_t>(high),
-                      merged.begin() + static_cast<ptrdiff_t>(out));
-        }
-        order.swap(merged);
-    }
-    return order;
 }
 
 } // namespace
@@ -360,18 +233,6 @@ FolderItem::Listing FolderItem::readEntries() const
     }
     return listing;
 }
-
-namespace {
-
-// Canonical caseless form: Mac volumes store names decomposed and compare them ignoring case.
-QString foldName(const QString &name)
-{
-    return name.normalized(QString::NormalizationForm_D)
-        .toCaseFolded()
-        .normalized(QString::NormalizationForm_D);
-}
-
-} // namespace
 
 FolderItem FolderItem::fromPath(const QString &absolutePosixPath)
 {

@@ -1,8 +1,30 @@
 #!/usr/bin/env bash
-# The lint that CI runs: every tracked C++ file as .clang-format lays it out, then clang-tidy with
-# .clang-tidy over every source that a build compiles. A difference or a finding fails the run.
+# The lint that CI runs: every tracked C++ file as .clang-format lays it out and with no include that
+# climbs out of its folder, then clang-tidy with .clang-tidy over every source that a build compiles.
+# A difference or a finding fails the run.
 # JOBS clang-tidy runs at once (default: the number of cores); the full log is left in build-test/.
 set -euo pipefail
+
+# An include that climbs out of its folder with "../" is found beside the including file, past the
+# include roots that keep each layer to the layers below it. Names each one; fails when there is any,
+# or when a file cannot be read. `scripts/lint.sh --includes FILE...` runs this check alone.
+check_includes() {
+    local hits status=0 file line text
+    hits=$(grep -nHE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^">]*/)?\.\./' -- "$@") || status=$?
+    ((status <= 1)) || return "$status"
+    [[ -n $hits ]] || return 0
+    while IFS=: read -r file line text; do
+        echo "$file:$line: error: $text climbs out of its folder with \"../\"; name the header from the" \
+            "source root (\"layer/header.h\")" >&2
+    done <<<"$hits"
+    return 1
+}
+if [[ ${1:-} == --includes ]]; then
+    shift
+    check_includes "$@"
+    exit
+fi
+
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 root=$PWD
@@ -12,6 +34,10 @@ jobs=${JOBS:-$(nproc)}
 
 echo "clang-format: every tracked C++ file"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
+echo "includes: none climbs out of its folder"
+mapfile -d '' -t tracked < <(git ls-files -z '*.cpp' '*.h')
+check_includes "${tracked[@]}"
 
 # The compile commands: the build's, with the moc output that a test includes; the fuzz targets'
 # from their clang build, configured as scripts/fuzz.sh does.

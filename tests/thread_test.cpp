@@ -76,13 +76,19 @@ TEST_F(ThreadTest, millionYields_withTimeSlice_finishQuickly)
 
 TEST_F(ThreadTest, yield_onAnotherOsThread_whileAThreadRuns_doesNothing)
 {
-    auto thread = startThread([&](TestThread &) {
+    std::string log;
+    auto a = startThread([&](TestThread &) {
+        log += 'a';
         std::thread os([&] {
             fw::Yield(); // must not switch the fiber out from the wrong OS thread
+            log += 'o';
         });
         os.join();
+        log += 'a';
     });
-    ASSERT_TRUE(waitUntil([&] { return !thread->isRunning(); }));
+    auto b = startThread([&](TestThread &) { log += 'b'; });
+    ASSERT_TRUE(waitUntil([&] { return !a->isRunning() && !b->isRunning(); }));
+    EXPECT_EQ(log, "aoab") << "the other OS thread's yield must not let b run";
 }
 
 TEST_F(ThreadTest, twoThreads_interleaveAtEachYield)
