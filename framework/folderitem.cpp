@@ -11,10 +11,10 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <unordered_map>
