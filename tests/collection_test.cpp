@@ -310,8 +310,7 @@ TEST_F(CollectionTest,
     app("Applications/Tessolin II", "Tessolin.app", "APPLWqj1");
     app("Applications/Tessolin II", "Parvella.app", "APPLWqj2");
     file("Applications/Tessolin II/Read Me.txt");
-    file("Applications/Tessolin II/Data/header.bin", "\x7f"
-                                                     "ELF"); // no execute bit: no program
+    file("Applications/Tessolin II/Data/header.bin", "\177ELF"); // no execute bit: no program
     // A link goes as itself: the application it leads to is not in the folder.
     app("Elsewhere", "Other.app", "APPLOthr", "Someone");
     file("Elsewhere/Other.AppImage");
@@ -330,24 +329,18 @@ TEST_F(CollectionTest,
     file("Applications/Suite AppImage/Other.appimage");
     file("Applications/Suite APPL/bin/Helper");
     ASSERT_TRUE(writeSidecar(inHome("Applications/Suite APPL/bin/Helper"), finderInfo("APPL", "Othr")));
-    program("Applications/Suite ELF/lib/tool", "\x7f"
-                                               "ELF\x02\x01");
+    program("Applications/Suite ELF/lib/tool", "\177ELF\2\1");
     // With the package, one entry over what is looked through (links of one file are quick to make).
     file("Applications/Suite large/0", {});
-    for (int i = 1; i < 10000; ++i) {
-        ASSERT_EQ(
-            ::link(
-                QFile::encodeName(inHome("Applications/Suite large/0")).constData(),
-                QFile::encodeName(inHome(QStringLiteral("Applications/Suite large/%1").arg(i))).constData()),
-            0);
-    }
+    const QByteArray first = QFile::encodeName(inHome("Applications/Suite large/0"));
+    for (int i = 1; i < 10000; ++i)
+        ASSERT_EQ(::link(first.constData(), (first + QByteArray::number(i)).constData()), 0);
     app("Applications/Suite nested/Plugins", "Other.app", "APPLOthr", "Someone");
     program("Applications/Suite script/helper", "#!/bin/sh\n");
     app("Applications/Suite upper", "Other.APP", "APPLOthr", "Someone");
     // Found by its name and maker, the folder is the application: its innards are its own.
     file("Applications/Dromaxe 3/Contents/Info.plist", "<string>Velloran Software</string>");
-    program("Applications/Dromaxe 3/Contents/MacOS/Dromaxe", "\x7f"
-                                                             "ELF");
+    program("Applications/Dromaxe 3/Contents/MacOS/Dromaxe", "\177ELF");
     collect();
 
     QStringList expected;
