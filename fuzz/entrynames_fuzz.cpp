@@ -15,8 +15,8 @@ namespace names = fw::entrynames;
 
 // Names compared pair by pair, all against all: enough to meet every kind of name the input holds.
 constexpr size_t kPairwise = 64;
-// Copies that lift a listing past the size the sort merges in steps.
-constexpr int kCopies = 2100;
+// Names that lift a listing past the size the sort merges in steps.
+constexpr int kFillers = 2100;
 
 // The listing's rule, written plainly: by name ignoring case as QString compares it, then by bytes.
 bool referenceBefore(const QString &x, const QString &y, const QByteArray &xBytes, const QByteArray &yBytes)
@@ -25,45 +25,39 @@ bool referenceBefore(const QString &x, const QString &y, const QByteArray &xByte
     return c != 0 ? c < 0 : xBytes < yBytes;
 }
 
-} // namespace
-
-// A folder's names come from any system in any bytes. Whatever they are, the listing's order is a
-// permutation of the entries that follows the rule it documents (and so is total and strict), and
-// folding a name is canonical: folding again, or folding another normalization of it, changes nothing.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+// The names of a folder: the input's parts between slashes. A first byte 'W' asks for a wide folder,
+// the names among enough short ASCII ones, of both cases, for the sort to merge its runs in steps.
+std::vector<QByteArray> namesOf(const uint8_t *data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    // A first byte 'W' asks for a wide folder, every name again with a number after it: slow to sort
-    // under the sanitizers, so that only a few of the inputs are.
-    const bool wide = data[0] == 'W';
     std::vector<QByteArray> entries;
+    if (size == 0)
+        return entries;
     const QByteArray input(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
     for (const QByteArray &name : input.split('/')) {
         if (!name.isEmpty() && !name.contains('\0'))
             entries.push_back(name);
     }
-    if (entries.empty())
-        return 0;
-    if (wide) {
-        const size_t given = entries.size();
-        for (int copy = 1; entries.size() <= static_cast<size_t>(kCopies); ++copy) {
-            for (size_t i = 0; i < given; ++i)
-                entries.push_back(entries[i] + ' ' + QByteArray::number(copy));
+    static const std::vector<QByteArray> fillers = [] {
+        std::vector<QByteArray> names;
+        for (int filler = 0; filler < kFillers; ++filler) {
+            const QByteArray name = QByteArray::number(filler * 7919 % kFillers, 36);
+            names.push_back(filler % 2 == 0 ? name : name.toUpper());
         }
-    }
+        return names;
+    }();
+    if (data[0] == 'W')
+        entries.insert(entries.end(), fillers.begin(), fillers.end());
+    return entries;
+}
 
-    names::SortKeys keys(entries.size());
-    for (const QByteArray &name : entries)
-        keys.add(name);
-    names::Steps step;
-    const std::vector<uint32_t> order = names::sortedOrder(keys, entries.size(), step);
-
-    std::vector<bool> seen(entries.size(), false);
-    if (order.size() != entries.size())
+// Every entry once, each after none that the keys put before it.
+void checkOrder(const names::SortKeys &keys, const std::vector<uint32_t> &order, size_t count)
+{
+    std::vector<bool> seen(count, false);
+    if (order.size() != count)
         __builtin_trap();
     for (const uint32_t i : order) {
-        if (i >= seen.size() || seen[i])
+        if (i >= count || seen[i])
             __builtin_trap();
         seen[i] = true;
     }
@@ -71,7 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (keys.before(order[k], order[k - 1]))
             __builtin_trap();
     }
-    // The order the keys give is the rule's, between any two of the first names.
+}
+
+// The keys order any two of the first names as the rule does, and their folding is canonical.
+void checkRule(const names::SortKeys &keys, const std::vector<QByteArray> &entries)
+{
     const size_t pairwise = std::min(entries.size(), kPairwise);
     std::vector<QString> texts;
     for (size_t i = 0; i < pairwise; ++i)
@@ -86,5 +84,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             names::foldName(texts[a].normalized(QString::NormalizationForm_C)) != folded)
             __builtin_trap();
     }
+}
+
+} // namespace
+
+// A folder's names come from any system in any bytes. Whatever they are, the listing's order is a
+// permutation of the entries that follows the rule it documents (and so is total and strict), and
+// folding a name is canonical: folding again, or folding another normalization of it, changes nothing.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::vector<QByteArray> entries = namesOf(data, size);
+    names::SortKeys keys(entries.size());
+    for (const QByteArray &name : entries)
+        keys.add(name);
+    names::Steps step;
+    checkOrder(keys, names::sortedOrder(keys, entries.size(), step), entries.size());
+    checkRule(keys, entries);
     return 0;
 }
