@@ -643,4 +643,14 @@ bool operator==(const FolderItem &a, const FolderItem &b)
     return a.m_node == b.m_node || a.m_node->path == b.m_node->path;
 }
 
+FolderItem::Status FolderItem::ReadStatus() const
+{
+    const Place at = place();
+    struct stat st;
+    if (::fstatat(at.at.folder, at.at.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return {};
+    const qint64 ms = qint64{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1'000'000;
+    return {st.st_mode & S_IFMT, Date(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC))};
+}
+
 } // namespace fw
