@@ -87,8 +87,9 @@ protected:
             const fw::FolderItem &item = m_items[static_cast<size_t>(i) % m_items.size()];
             list.AddRow(item.Name());
             const int row = list.LastIndex();
-            list.setRowPicture(row, m_window->MakeListFolIcon(item));
-            list.setCell(row, Window1::DateColumn, Globals::gDateTime(item.ModificationDate()));
+            const fw::FolderItem::Status status = item.ReadStatus();
+            list.setRowPicture(row, m_window->MakeListFolIcon(item, status));
+            list.setCell(row, Window1::DateColumn, Globals::gDateTime(status.modified));
             list.setCell(row, Window1::KindCaptionColumn, fw::String("Tessolin II") + fw::String("（書類）"));
             list.setCell(row, Window1::KindCodeColumn, KindCode::SearchResult);
             list.setCell(row, Window1::ReferenceColumn, item.AbsolutePath());

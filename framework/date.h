@@ -11,7 +11,9 @@ class Date
 {
 public:
     Date() : m_value(QDateTime::currentDateTime()) {}
-    explicit Date(const QDateTime &value) : m_value(value.toLocalTime()) {}
+    // In the time zone that the system had when the first date was made: reading it anew for every
+    // date would look at the system's zone file each time.
+    explicit Date(const QDateTime &value);
 
     // False for the date of an item that does not exist.
     bool isValid() const { return m_value.isValid(); }

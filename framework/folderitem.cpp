@@ -603,4 +603,14 @@ String DisplayPath(const QByteArray &path)
     return {text};
 }
 
+FolderItem::Status FolderItem::ReadStatus() const
+{
+    const Place at = place();
+    struct stat st;
+    if (::fstatat(at.at.folder, at.at.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return {};
+    const qint64 ms = qint64{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1'000'000;
+    return {st.st_mode & S_IFMT, Date(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC))};
+}
+
 } // namespace fw

@@ -91,6 +91,15 @@ public:
     };
     Look LookAt() const;
 
+    // What one look at the item itself (a link not followed) tells, for a list row that shows its
+    // kind and its date: read once, not kept up to date.
+    struct Status
+    {
+        unsigned type = 0;          // the file-type bits of its mode (S_IFMT), 0 when it does not exist
+        Date modified{QDateTime()}; // not valid when it does not exist
+    };
+    Status ReadStatus() const;
+
     friend bool operator==(const FolderItem &a, const FolderItem &b);
 
 private:

@@ -87,25 +87,31 @@ QImage iconFor(const QString &kind)
 
 } // namespace
 
-QString IconKind(const FolderItem &f)
+QString IconKind(const FolderItem &f, const FolderItem::Status &status)
 {
     if (f.isNil())
         throw NilObjectException();
-    // What the item is, following a link as the desktop shows it.
-    struct stat status
-    {
-    };
-    if (::stat(f.nativePath().constData(), &status) == 0) {
-        if (S_ISDIR(status.st_mode))
-            return folderKind();
-        if (S_ISCHR(status.st_mode))
-            return QStringLiteral("inode/chardevice");
-        if (S_ISBLK(status.st_mode))
-            return QStringLiteral("inode/blockdevice");
-        if (S_ISFIFO(status.st_mode))
-            return QStringLiteral("inode/fifo");
-        if (S_ISSOCK(status.st_mode))
-            return QStringLiteral("inode/socket");
+    unsigned type = status.type;
+    // A link shows what it leads to, as the desktop shows it.
+    if (type == S_IFLNK) {
+        struct stat target
+        {
+        };
+        type = ::stat(f.nativePath().constData(), &target) == 0 ? target.st_mode & S_IFMT : 0;
+    }
+    switch (type) {
+    case S_IFDIR:
+        return folderKind();
+    case S_IFCHR:
+        return QStringLiteral("inode/chardevice");
+    case S_IFBLK:
+        return QStringLiteral("inode/blockdevice");
+    case S_IFIFO:
+        return QStringLiteral("inode/fifo");
+    case S_IFSOCK:
+        return QStringLiteral("inode/socket");
+    default:
+        break;
     }
     const QString name = f.DisplayName().toQString();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -118,7 +124,7 @@ PicturePtr GetIconFromFile(const FolderItem &f, int32_t iconID)
         throw NilObjectException();
     if (iconID != IconImage && iconID != IconMask)
         return nullptr;
-    const QImage image = iconFor(IconKind(f));
+    const QImage image = iconFor(IconKind(f, f.ReadStatus()));
     if (iconID == IconImage)
         return std::make_shared<Picture>(image);
     QImage mask(Side, Side, QImage::Format_RGB32);

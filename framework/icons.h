@@ -18,8 +18,9 @@ constexpr int32_t IconMask = 13; // its mask, black where the icon is opaque
 // NilObjectException.
 PicturePtr GetIconFromFile(const FolderItem &f, int32_t iconID);
 
-// What an item's icon shows: its kind as a MIME type name, for a file that of its name's extension.
-// Items of one kind have the same icon. A Nil item raises NilObjectException.
-QString IconKind(const FolderItem &f);
+// What an item's icon shows, from what a look at it told: its kind as a MIME type name, for a file
+// that of its name's extension. Items of one kind have the same icon. A Nil item raises
+// NilObjectException.
+QString IconKind(const FolderItem &f, const FolderItem::Status &status);
 
 } // namespace fw

@@ -29,8 +29,9 @@ namespace {
 constexpr int Indent = 16;
 // Added rows reach the view at most this often: every batch lays out the whole view once.
 constexpr qint64 ShowIntervalMs = 100;
-// Batches scattered over more places than this are shown at once, so finding a row stays cheap.
-constexpr size_t MaxHiddenRanges = 32;
+// Batches scattered over more places than this are shown at once: every showing lays out the whole
+// view, and expanding every group row from the last up leaves a batch under each.
+constexpr size_t MaxHiddenRanges = 4096;
 // Rows whose memory is given back per turn of the event loop after the list was emptied.
 constexpr size_t RowsFreedPerTurn = 16384;
 
@@ -151,18 +152,74 @@ private:
 };
 static_assert(sizeof(Row) == 16);
 
-// A picture as rows show it: one copy for every row with the same pixels.
+// The rows in order, with a gap after the row added last: an expansion adds its rows one after
+// another at the gap, and the next expansion above it moves only those rows across, so that
+// expanding every group row of a long list, from the last up, costs linear time.
+class Rows
+{
+public:
+    size_t size() const { return m_slots.size() - m_gapSize; }
+    Row &operator[](size_t row) { return m_slots[slot(row)]; }
+    const Row &operator[](size_t row) const { return m_slots[slot(row)]; }
+
+    void insert(size_t at, Row row)
+    {
+        if (m_gapSize == 0) {
+            m_gap = m_slots.size();
+            m_gapSize = m_slots.size() / 2 + 16;
+            m_slots.resize(m_slots.size() + m_gapSize);
+        }
+        moveGap(at);
+        m_slots[m_gap++] = std::move(row);
+        --m_gapSize;
+    }
+
+    void erase(size_t at, size_t count)
+    {
+        moveGap(at);
+        for (size_t i = 0; i < count; ++i)
+            m_slots[m_gap + m_gapSize + i] = Row();
+        m_gapSize += count;
+    }
+
+    // Every row, in no particular order, leaving the list empty.
+    std::vector<Row> take()
+    {
+        m_gap = 0;
+        m_gapSize = 0;
+        return std::exchange(m_slots, {});
+    }
+
+private:
+    size_t slot(size_t row) const { return row < m_gap ? row : row + m_gapSize; }
+
+    void moveGap(size_t at)
+    {
+        const auto begin = m_slots.begin();
+        const auto gap = static_cast<std::ptrdiff_t>(m_gap);
+        const auto gapSize = static_cast<std::ptrdiff_t>(m_gapSize);
+        const auto to = static_cast<std::ptrdiff_t>(at);
+        if (at < m_gap)
+            std::move_backward(begin + to, begin + gap, begin + gap + gapSize);
+        else
+            std::move(begin + gap + gapSize, begin + to + gapSize, begin + gap);
+        m_gap = at;
+    }
+
+    std::vector<Row> m_slots;
+    size_t m_gap = 0;
+    size_t m_gapSize = 0;
+};
+
+// A picture as rows show it, as it was when first given: one copy for every row given that picture
+// unchanged.
 struct SharedPicture
 {
+    PicturePtr picture; // held, so that no other picture takes its address
+    uint64_t revision = 0;
     QImage image;
     mutable QIcon icon; // made when first shown
 };
-
-size_t pictureHash(const QImage &image)
-{
-    return qHashMulti(0, image.width(), image.height(), image.format(),
-                      qHashBits(image.constBits(), static_cast<size_t>(image.sizeInBytes())));
-}
 
 } // namespace
 
@@ -252,41 +309,44 @@ public:
     // The list's row that a view's index shows.
     int rowOf(const QModelIndex &index) const
     {
-        int row = index.row();
-        for (const Range &hidden : m_hidden) {
-            if (hidden.start > row)
-                break;
-            row += hidden.count;
-        }
-        return row;
+        const int row = index.row();
+        // The last range that begins at or above the view's row.
+        const auto after =
+            std::upper_bound(m_hidden.begin(), m_hidden.end(), row,
+                             [](int at, const Range &hidden) { return at < hidden.viewStart(); });
+        return after == m_hidden.begin() ? row : row + std::prev(after)->before + std::prev(after)->count;
     }
 
     // The view's row of a list's row; -1 while it is hidden.
     int viewRow(int row) const
     {
-        int before = 0;
-        for (const Range &hidden : m_hidden) {
-            if (row < hidden.start)
-                break;
-            if (row < hidden.start + hidden.count)
-                return -1;
-            before += hidden.count;
-        }
-        return row - before;
+        const auto after = std::upper_bound(m_hidden.begin(), m_hidden.end(), row,
+                                            [](int at, const Range &hidden) { return at < hidden.start; });
+        if (after == m_hidden.begin())
+            return row;
+        const Range &hidden = *std::prev(after);
+        return row < hidden.start + hidden.count ? -1 : row - hidden.before - hidden.count;
     }
 
     // Adds the row hidden; it shows with the next batch.
     void insert(int at, Row row)
     {
-        m_rows.insert(m_rows.begin() + at, std::move(row));
-        auto range = std::find_if(m_hidden.begin(), m_hidden.end(),
-                                  [at](const Range &hidden) { return hidden.start + hidden.count >= at; });
-        if (range != m_hidden.end() && range->start <= at)
+        m_rows.insert(static_cast<size_t>(at), std::move(row));
+        auto range =
+            std::lower_bound(m_hidden.begin(), m_hidden.end(), at, [](const Range &hidden, int place) {
+                return hidden.start + hidden.count < place;
+            });
+        if (range != m_hidden.end() && range->start <= at) {
             ++range->count;
-        else
-            range = m_hidden.insert(range, Range{at, 1});
-        for (++range; range != m_hidden.end(); ++range)
+        } else {
+            const int before =
+                range == m_hidden.begin() ? 0 : std::prev(range)->before + std::prev(range)->count;
+            range = m_hidden.insert(range, Range{at, 1, before});
+        }
+        for (++range; range != m_hidden.end(); ++range) {
             ++range->start;
+            ++range->before;
+        }
         ++m_hiddenCount;
         if (m_hidden.size() > MaxHiddenRanges) {
             show();
@@ -296,8 +356,8 @@ public:
         }
     }
 
-    // Shows every hidden row, a range at a time from the top, so each range's place is its place
-    // in the list.
+    // Shows every hidden row, a range at a time from the bottom, so that the ranges still hidden
+    // keep their places.
     void show()
     {
         m_showTimer.stop();
@@ -305,9 +365,9 @@ public:
         // The view's reaction is not the user's selection.
         const QScopedValueRollback showingSelection(m_list->m_showingSelection, true);
         while (!m_hidden.empty()) {
-            const Range range = m_hidden.front();
-            beginInsertRows({}, range.start, range.start + range.count - 1);
-            m_hidden.erase(m_hidden.begin());
+            const Range range = m_hidden.back();
+            beginInsertRows({}, range.viewStart(), range.viewStart() + range.count - 1);
+            m_hidden.pop_back();
             m_hiddenCount -= range.count;
             endInsertRows();
         }
@@ -317,7 +377,7 @@ public:
     {
         show();
         beginRemoveRows({}, at, at + count - 1);
-        m_rows.erase(m_rows.begin() + at, m_rows.begin() + at + count);
+        m_rows.erase(static_cast<size_t>(at), static_cast<size_t>(count));
         endRemoveRows();
     }
 
@@ -326,8 +386,8 @@ public:
     {
         m_showTimer.stop();
         beginResetModel();
-        if (!m_rows.empty())
-            m_discarded.push_back(std::exchange(m_rows, {}));
+        if (m_rows.size() > 0)
+            m_discarded.push_back(m_rows.take());
         m_hidden.clear();
         m_hiddenCount = 0;
         m_pictures.clear();
@@ -355,21 +415,17 @@ public:
     }
     String heading(int column) const { return m_headings.value(column); }
 
-    // The place in the pictures of one with the same pixels, added when there is none; 0 for Nil.
+    // The place in the pictures of this picture as it is now, added when there is none; 0 for Nil.
     uint32_t pictureNumber(const PicturePtr &picture)
     {
         if (!picture)
             return 0;
-        const QImage image = picture->rendered();
-        const size_t hash = pictureHash(image);
-        for (auto it = m_pictureIndex.constFind(hash); it != m_pictureIndex.cend() && it.key() == hash;
-             ++it) {
-            if (m_pictures[it.value()].image == image)
-                return it.value() + 1;
-        }
+        const auto known = m_pictureIndex.constFind(picture.get());
+        if (known != m_pictureIndex.cend() && m_pictures[*known].revision == picture->revision())
+            return *known + 1;
         const auto number = static_cast<uint32_t>(m_pictures.size());
-        m_pictures.push_back({image, {}});
-        m_pictureIndex.insert(hash, number);
+        m_pictures.push_back({picture, picture->revision(), picture->rendered(), {}});
+        m_pictureIndex.insert(picture.get(), number);
         return number + 1;
     }
 
@@ -378,6 +434,9 @@ private:
     {
         int start; // the list's row
         int count;
+        int before; // the rows hidden above it
+        // Where it goes in the view.
+        int viewStart() const { return start - before; }
     };
 
     void freeSomeRows()
@@ -400,14 +459,14 @@ private:
     Listbox *m_list;
     int m_columns;
     QList<String> m_headings;
-    std::vector<Row> m_rows;
+    Rows m_rows;
     // Rows not yet in the view, in the list's order; neither adjacent nor overlapping.
     std::vector<Range> m_hidden;
     int m_hiddenCount = 0;
     QTimer m_showTimer;
     QElapsedTimer m_sinceShown;
     std::vector<SharedPicture> m_pictures;
-    QMultiHash<size_t, uint32_t> m_pictureIndex;
+    QHash<const Picture *, uint32_t> m_pictureIndex;
     // Rows of emptied lists whose memory is still to be given back.
     std::vector<std::vector<Row>> m_discarded;
     QTimer m_freeTimer;

@@ -55,7 +55,7 @@ public:
     int CellType(int row, int column) const;
     void setCellType(int row, int column, int type);
     // The picture shown before the text of column 0, its mask applied, as it is now; Nil for none.
-    // Rows given pictures of the same pixels share one copy.
+    // Rows given one picture, not drawn into between, share one copy.
     void setRowPicture(int row, const PicturePtr &picture);
 
     // Expanding a collapsed folder row raises ExpandRow for it before this returns; collapsing removes

@@ -4,13 +4,14 @@
 
 namespace fw {
 
-Graphics::Graphics(QImage *image) : m_image(image) {}
+Graphics::Graphics(QImage *image, uint64_t *changes) : m_image(image), m_changes(changes) {}
 
 Graphics::Graphics(QPainter *painter, const QRect &area) : m_painter(painter), m_area(area) {}
 
 template <class Paint> void Graphics::paint(Paint &&paint)
 {
     if (m_image != nullptr) {
+        ++*m_changes;
         QPainter painter(m_image);
         paint(painter);
         return;
@@ -48,6 +49,7 @@ PicturePtr Picture::Mask(bool create)
     if (!m_mask && create) {
         m_mask = std::make_shared<Picture>(Width(), Height(), 32);
         m_mask->m_image.fill(Qt::black);
+        ++m_changes;
     }
     return m_mask;
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <cstdint>
 #include <memory>
 
 class QPainter;
@@ -20,7 +21,8 @@ using PicturePtr = std::shared_ptr<Picture>;
 class Graphics
 {
 public:
-    explicit Graphics(QImage *image);
+    // Drawing on an image counts each change in `changes`.
+    Graphics(QImage *image, uint64_t *changes);
     Graphics(QPainter *painter, const QRect &area);
 
     QColor ForeColor() const { return m_foreColor; }
@@ -33,6 +35,7 @@ private:
     template <class Paint> void paint(Paint &&paint);
 
     QImage *m_image = nullptr;
+    uint64_t *m_changes = nullptr;
     QPainter *m_painter = nullptr;
     QRect m_area;
     QColor m_foreColor = Qt::black;
@@ -62,11 +65,15 @@ public:
 
     // The picture as it shows: its pixels with the mask turned into alpha.
     QImage rendered() const;
+    // Grows with every change of how the picture shows (its pixels, its mask's), so that what was
+    // made of it can be kept until it changes.
+    uint64_t revision() const { return m_changes + (m_mask ? m_mask->revision() : 0); }
 
 private:
     QImage m_image;
     int m_depth = 32;
-    fw::Graphics m_graphics{&m_image};
+    uint64_t m_changes = 0;
+    fw::Graphics m_graphics{&m_image, &m_changes};
     PicturePtr m_mask;
 };
 

@@ -686,4 +686,22 @@ TEST_F(StoppedCollectionTest, closingTheWindowWhileItRuns_endsTheRun)
     window = Window1::instance();
 }
 
+TEST_F(StoppedCollectionTest, aStopWhileTheGroupRowsExpand_leavesTheRowsAboveCollapsed)
+{
+    click(toolbar().ToolItem1);
+    // The expansion begins with the last group row: its pieces' rows come last.
+    const auto expanding = [this] {
+        const int last = list().ListCount() - 1;
+        return last >= 0 && !list().Cell(last, Window1::KindCodeColumn).isEmpty();
+    };
+    while (running() && !expanding())
+        step();
+    ASSERT_TRUE(running());
+    click(toolbar().ToolItem5);
+    waitUntilIdle();
+    expectRestoredAfter("killGet");
+    EXPECT_EQ(outline(), QStringList({"Tessolin", "Ombrisk", "  Ombrisk AD", "  Ombrisk初期設定 P",
+                                      "  Ombrisk.plist PL"}));
+}
+
 } // namespace

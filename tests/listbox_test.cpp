@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -212,6 +213,39 @@ TEST_F(ListboxTest, rowsAddedInBatches_reachTheViewInListOrder_withTheirTextsAnd
     list.AddRow("later");
     EXPECT_TRUE(testsupport::waitUntil([&] { return model->rowCount() >= list.ListCount(); }, 5000));
     EXPECT_EQ(model->index(8, 0).data().toString(), "later");
+}
+
+TEST_F(ListboxTest, rowsGivenOnePicture_shareIt_andOneDrawnIntoSinceShowsAnew)
+{
+    const auto filled = [](const fw::PicturePtr &picture, QColor color) {
+        picture->Graphics().setForeColor(color);
+        picture->Graphics().FillRect(0, 0, 16, 16);
+        return picture;
+    };
+    const fw::PicturePtr icon = filled(fw::NewPicture(16, 16, 32), Qt::red);
+    const fw::PicturePtr twin = filled(fw::NewPicture(16, 16, 32), Qt::red);
+    for (const fw::PicturePtr &picture : {icon, icon, twin}) {
+        list.AddRow("item");
+        list.setRowPicture(list.LastIndex(), picture);
+    }
+    filled(icon, Qt::blue);
+    list.AddRow("drawn into");
+    list.setRowPicture(list.LastIndex(), icon);
+    icon->Mask(true)->Graphics().setForeColor(Qt::white);
+    icon->Mask()->Graphics().FillRect(0, 0, 16, 16);
+    list.AddRow("masked");
+    list.setRowPicture(list.LastIndex(), icon);
+    list.showAddedRows();
+
+    const auto shown = [&](int row) {
+        return list.view()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+    };
+    const auto pixel = [&](int row) { return shown(row).pixmap(16, 16).toImage().pixel(8, 8); };
+    EXPECT_EQ(shown(0).cacheKey(), shown(1).cacheKey());
+    EXPECT_NE(shown(2).cacheKey(), shown(0).cacheKey());
+    EXPECT_EQ(pixel(1), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(3), qRgb(0, 0, 255));
+    EXPECT_EQ(qAlpha(pixel(4)), 0);
 }
 
 TEST_F(ListboxTest, selection_startsAtNone_andFollowsItsRow)

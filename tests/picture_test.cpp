@@ -111,7 +111,8 @@ TEST(IconKind, isSharedByFoldersAndByFilesOfOneExtension)
     QDir(dir.path()).mkdir("Folder.txt");
     ASSERT_TRUE(QFile::link(dir.filePath("Folder.txt"), dir.filePath("link.tsl")));
     const auto kind = [&](const char *name) {
-        return fw::IconKind(fw::FolderItem::fromPath(dir.filePath(name)));
+        const fw::FolderItem item = fw::FolderItem::fromPath(dir.filePath(name));
+        return fw::IconKind(item, item.ReadStatus());
     };
     EXPECT_EQ(kind("notes.txt"), kind("memo.txt"));
     EXPECT_EQ(kind("notes.txt"), kind("gone.txt"));
@@ -119,7 +120,7 @@ TEST(IconKind, isSharedByFoldersAndByFilesOfOneExtension)
     // What a folder is, or what a link leads to, comes before its name.
     EXPECT_EQ(kind("Folder.txt"), kind("link.tsl"));
     EXPECT_NE(kind("Folder.txt"), kind("notes.txt"));
-    EXPECT_THROW(fw::IconKind(fw::FolderItem()), fw::NilObjectException);
+    EXPECT_THROW(fw::IconKind(fw::FolderItem(), {}), fw::NilObjectException);
 }
 
 } // namespace

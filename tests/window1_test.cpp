@@ -252,11 +252,14 @@ TEST_F(Window1Test, rowIcons_areSharedByKind_andARunsEnd_showsItsRows)
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    const auto item = [&](const char *name) { return fw::FolderItem::fromPath(dir.filePath(name)); };
-    const fw::PicturePtr icon = window->MakeListFolIcon(item("one.tsl"));
+    const auto iconOf = [&](const QString &path) {
+        const fw::FolderItem item = fw::FolderItem::fromPath(path);
+        return window->MakeListFolIcon(item, item.ReadStatus());
+    };
+    const fw::PicturePtr icon = iconOf(dir.filePath("one.tsl"));
     ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(window->MakeListFolIcon(item("two.tsl")), icon);
-    EXPECT_NE(window->MakeListFolIcon(fw::FolderItem::fromPath(dir.path())), icon);
+    EXPECT_EQ(iconOf(dir.filePath("two.tsl")), icon);
+    EXPECT_NE(iconOf(dir.path()), icon);
 
     list().AddRow("one.tsl");
     list().setRowPicture(list().LastIndex(), icon);

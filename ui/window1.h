@@ -60,8 +60,8 @@ public:
 
     // Registers a found piece unless its absolute path is registered already; its index either way.
     int32_t AddFIlist(const fw::FolderItem &f, const fw::String &kind);
-    // The 16 x 16 row icon of an item.
-    fw::PicturePtr MakeListFolIcon(const fw::FolderItem &f);
+    // The 16 x 16 row icon of an item, from what the row's look at it told.
+    fw::PicturePtr MakeListFolIcon(const fw::FolderItem &f, const fw::FolderItem::Status &status);
     // Asks, then empties the list and the registry.
     void ClearListBox();
 

@@ -67,10 +67,11 @@ void Window1::ExpRow(int row)
         const String kind = found.Value("kind").StringValue();
         list.AddRow(f.DisplayName());
         const int child = list.LastIndex();
-        list.setRowPicture(child, MakeListFolIcon(f));
+        const fw::FolderItem::Status status = f.ReadStatus();
+        list.setRowPicture(child, MakeListFolIcon(f, status));
         list.setCellType(child, NameColumn, fw::Listbox::TypeCheckBox);
         list.setCellCheck(child, NameColumn, true);
-        list.setCell(child, DateColumn, Globals::gDateTime(f.ModificationDate()));
+        list.setCell(child, DateColumn, Globals::gDateTime(status.modified));
         list.setCell(child, KindCodeColumn, kind);
         list.setCell(child, ReferenceColumn, fw::Str(int64_t{index}));
         list.setCell(child, KindCaptionColumn, kindCaption(kind));
@@ -109,11 +110,11 @@ void Window1::Listbox1_Change()
         showInFinder.setEnabled(true);
 }
 
-fw::PicturePtr Window1::MakeListFolIcon(const fw::FolderItem &f)
+fw::PicturePtr Window1::MakeListFolIcon(const fw::FolderItem &f, const fw::FolderItem::Status &status)
 {
     // Items of one kind share one picture, made once: a search can list many thousands of items.
     static QHash<QString, fw::PicturePtr> icons;
-    fw::PicturePtr &icon = icons[fw::IconKind(f)];
+    fw::PicturePtr &icon = icons[fw::IconKind(f, status)];
     if (icon)
         return icon;
     const fw::PicturePtr image = fw::GetIconFromFile(f, fw::IconImage);

@@ -115,6 +115,8 @@ void Thread2::GetItem()
     GetItem2();
     const int count = list.ListCount();
     for (int row = count - 1; row >= 0; --row) {
+        if (pWin1->pStopThread2)
+            KillMyself("killGet");
         list.setExpanded(row, true);
         fw::Yield();
     }
@@ -678,8 +680,9 @@ void Thread2::addSearchRow(const FolderItem &item, const String &label, const St
     fw::Listbox &list = pWin1->Listbox1();
     list.AddRow(item.DisplayName());
     const int row = list.LastIndex();
-    list.setRowPicture(row, pWin1->MakeListFolIcon(item));
-    list.setCell(row, Window1::DateColumn, Globals::gDateTime(item.ModificationDate()));
+    const FolderItem::Status status = item.ReadStatus();
+    list.setRowPicture(row, pWin1->MakeListFolIcon(item, status));
+    list.setCell(row, Window1::DateColumn, Globals::gDateTime(status.modified));
     list.setCell(row, Window1::KindCaptionColumn, label + caption);
     list.setCell(row, Window1::KindCodeColumn, KindCode::SearchResult);
     list.setCell(row, Window1::ReferenceColumn, item.AbsolutePath());
