@@ -724,8 +724,11 @@ bool operator==(const FolderItem &a, const FolderItem &b)
 {
     if (a.isNil() || b.isNil())
         return a.isNil() && b.isNil();
-    // Copies of one item share its node: the walk compares an item with itself many times.
-    return a.m_node == b.m_node || a.m_node->path == b.m_node->path;
+    // Copies of one item share its node: the walk compares an item with itself many times. Paths
+    // of one folder share their beginning: compared from their ends, two differ at once.
+    const QByteArray &x = a.m_node->path;
+    const QByteArray &y = b.m_node->path;
+    return a.m_node == b.m_node || (x.size() == y.size() && std::equal(x.crbegin(), x.crend(), y.crbegin()));
 }
 
 } // namespace fw

@@ -438,17 +438,18 @@ const Thread2::ItemFacts &Thread2::factsOf(const FolderItem &item)
 {
     if (m_facts.item.isNil() || !(m_facts.item == item)) {
         // Made once: every item the search meets is compared with them.
-        static const String dot(".");
-        static const String app("app");
+        static const QByteArray dot(".");
+        static const QByteArray app(".app");
         static const String fold("fold");
         m_facts = ItemFacts();
         m_facts.item = item;
         m_facts.look = item.LookAt();
         m_facts.name = item.Name();
-        m_facts.extension = Globals::gExtractExtn(m_facts.name);
-        m_facts.dottedExtension = dot + m_facts.extension;
+        // As gExtractExtn splits the name: at its last ".".
+        const qsizetype at = m_facts.name.bytes().lastIndexOf('.');
+        m_facts.dottedExtension = at < 0 ? dot : m_facts.name.bytes().mid(at);
         // A folder's type is "fold": the package test without a second look.
-        m_facts.package = m_facts.extension == app && m_facts.look.macType == fold;
+        m_facts.package = m_facts.dottedExtension == app && m_facts.look.macType == fold;
     }
     return m_facts;
 }
@@ -592,7 +593,7 @@ void Thread2::FindItem4(const FolderItem &item)
 
 bool Thread2::FindItem5(const FolderItem &item)
 {
-    const auto row = m_rowByExtension.constFind(fw::nativeBytes(factsOf(item).dottedExtension));
+    const auto row = m_rowByExtension.constFind(factsOf(item).dottedExtension);
     return row != m_rowByExtension.cend() && listFind(item, m_searchRows[*row].label, "（書類）");
 }
 

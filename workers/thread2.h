@@ -75,8 +75,7 @@ private:
         fw::FolderItem item;
         fw::FolderItem::Look look;
         fw::String name;
-        fw::String extension;
-        fw::String dottedExtension; // "." and the extension, as extension document types read
+        QByteArray dottedExtension; // "." and the extension, as extension document types read
         bool package = false;
         bool typeCreRead = false;
         fw::String typeCre;
