@@ -666,7 +666,7 @@ std::optional<QByteArray> FolderItem::ReadFileInside(const QByteArray &relativeP
     }
     // Read in pieces that double: a small file takes one read, a large one few.
     QByteArray bytes;
-    constexpr qint64 kFirstRead = 16 * 1024;
+    constexpr qint64 kFirstRead = qint64{16} * 1024;
     for (;;) {
         const qint64 have = bytes.size();
         const qint64 wanted = std::min(limit - have, std::max(have, kFirstRead));
