@@ -4,6 +4,8 @@
 //                                              entries), one deep chain, packages, sidecars, the
 //                                              servers' FinderInfo attributes, now and then a find
 //   make_bench_trees finds FOLDER FINDS        a folder in which the search lists FINDS rows
+//   make_bench_trees links FOLDER ENTRIES      one folder of ENTRIES files holding links to itself
+//   make_bench_trees chain FOLDER LEVELS       a chain of LEVELS nested folders
 //   make_bench_trees search-catalogue FILE     the six products that the search looks for
 //   make_bench_trees home FOLDER PRODUCTS OTHER_APPLICATIONS OTHER_PREFERENCES
 //                                              a home in the Mac layout: the first PRODUCTS products'
@@ -209,6 +211,44 @@ int writeTree(const std::string &root, long wanted)
     return 0;
 }
 
+// ENTRIES files in one folder and nine links to the folder itself named like an application that the
+// search finds by name and maker: a link that the search entered would list the whole folder again.
+int writeLinks(const std::string &root, long wanted)
+{
+    Writer out;
+    startTree(out, root);
+    for (int i = 1; i <= 9; ++i)
+        out.link(".", root + numbered("/Quillary ", i, 1));
+    for (long i = 0; out.entries < wanted; ++i)
+        out.file(root + numbered("/item ", i, 6) + ".dat");
+    std::printf("entries %ld\n", out.entries);
+    return 0;
+}
+
+// LEVELS folders "d", one in the other, with a find in the last: made by calls relative to the folder
+// above, as no path reaches that deep.
+int writeChain(const std::string &root, long levels)
+{
+    Writer out;
+    startTree(out, root);
+    int at = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (long level = 0; level < levels && at >= 0; ++level) {
+        if (::mkdirat(at, "d", 0755) != 0)
+            fail("make the folder", root + " at level " + std::to_string(level));
+        const int next = ::openat(at, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(at);
+        at = next;
+        ++out.entries;
+    }
+    const int find = ::openat(at, "drawing.tsl", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (at < 0 || find < 0)
+        fail("write the find at the end of", root);
+    ::close(find);
+    ::close(at);
+    std::printf("depth %ld\nentries %ld\n", levels, out.entries + 1);
+    return 0;
+}
+
 // FINDS rows: folders of up to 1,000 finds; of ten, seven by extension, two by a sidecar's type, one by
 // the netatalk attribute; every hundredth an application package.
 int writeFinds(const std::string &root, long finds)
@@ -339,7 +379,8 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: make_bench_trees tree FOLDER ENTRIES | finds FOLDER FINDS | search-catalogue FILE"
-                 " | home FOLDER PRODUCTS OTHER_APPLICATIONS OTHER_PREFERENCES | catalogue FILE ROWS\n");
+                 " | links FOLDER ENTRIES | chain FOLDER LEVELS | home FOLDER PRODUCTS OTHER_APPLICATIONS"
+                 " OTHER_PREFERENCES | catalogue FILE ROWS\n");
     return 2;
 }
 
@@ -356,6 +397,10 @@ int main(int argc, char **argv)
         return writeTree(path, number(3));
     if (mode == "finds" && argc == 4 && number(3) > 0)
         return writeFinds(path, number(3));
+    if (mode == "links" && argc == 4 && number(3) > 0)
+        return writeLinks(path, number(3));
+    if (mode == "chain" && argc == 4 && number(3) > 0)
+        return writeChain(path, number(3));
     if (mode == "search-catalogue" && argc == 3)
         return writeSearchCatalogue(path);
     if (mode == "home" && argc == 6 && number(3) >= 0 && number(4) >= 0 && number(5) >= 0)

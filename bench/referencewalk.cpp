@@ -29,6 +29,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -280,10 +281,9 @@ long listAttributes(int folder, const std::string &name, char *names, size_t siz
     return ::syscall(SYS_listxattrat, folder, name.c_str(), AT_SYMLINK_NOFOLLOW, names, size);
 }
 
-long getAttribute(int folder, const std::string &name, const char *attribute, unsigned char *value,
-                  size_t size)
+long getAttribute(int folder, const std::string &name, const char *attribute, std::span<unsigned char> value)
 {
-    XattrArgs args = {reinterpret_cast<uintptr_t>(value), static_cast<uint32_t>(size), 0};
+    XattrArgs args = {reinterpret_cast<uintptr_t>(value.data()), static_cast<uint32_t>(value.size()), 0};
     return ::syscall(SYS_getxattrat, folder, name.c_str(), AT_SYMLINK_NOFOLLOW, attribute, &args,
                      sizeof args);
 }
@@ -305,14 +305,14 @@ std::optional<FinderInfo> fromAttributes(int folder, const std::string &name)
     };
     static std::array<unsigned char, std::size_t{64} * 1024> value;
     if (mayHave(kNetatalk)) {
-        const long got = getAttribute(folder, name, kNetatalk, value.data(), value.size());
+        const long got = getAttribute(folder, name, kNetatalk, value);
         if (got > 0) {
             if (auto info = fromAppleDouble(value.data(), got, got, -1))
                 return info;
         }
     }
     if (mayHave(kAfpInfo)) {
-        const long got = getAttribute(folder, name, kAfpInfo, value.data(), 61);
+        const long got = getAttribute(folder, name, kAfpInfo, std::span(value).first(61));
         if ((got == 60 || got == 61) && u32(value.data()) == 0x41465000 &&
             u32(value.data() + 4) == 0x00000100) {
             FinderInfo info;

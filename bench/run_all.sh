@@ -3,7 +3,8 @@
 #   bench/run_all.sh [--quick] [--large] [--runs N] [DIR]
 # DIR (default ${TMPDIR:-/var/tmp}/velloran-bench) holds the trees, written once and reused; its file
 # system must keep user extended attributes. The Release build goes to build-bench/.
-#   --quick   the 10k tree, 20k finds and the 300-product collection only, 3 runs
+#   --quick   the 10k tree, 20k finds and the 300-product collection only, 3 runs (else also a folder
+#             of 300,000 files with links to itself, and a 60,000-level chain of folders)
 #   --large   the 1M-entry tree as well
 #   --runs N  runs of each job (default 5)
 # Each run is a process of its own, beside the reference's run in the same round, with warm caches.
@@ -69,6 +70,10 @@ fi
 if [ $large = 1 ]; then trees="$trees 1m:1000000"; fi
 
 for t in $trees; do make_once "tree-${t%%:*}" tree "${t#*:}"; done
+if [ $quick = 0 ]; then
+    make_once links-300k links 300000
+    make_once chain-60k chain 60000
+fi
 for f in $finds; do make_once "finds-${f%%:*}" finds "${f#*:}"; done
 make_once home home 300 1000 3000
 make_catalogue catalogue-search 0
@@ -126,6 +131,18 @@ for t in $trees; do
     sed 's/^/tree_/' "$dir/tree-$name.done" | record "tree-$name" 0
     search_rounds "tree-$name" "$tree" "$(limit_for "${t#*:}")" find
 done
+if [ $quick = 0 ]; then
+    echo "search, 300k folder with links to itself ..." >&2
+    "$bin/reference_walk" search "$dir/links-300k" "$catalogue" >/dev/null
+    search_rounds links-300k "$dir/links-300k" "$(limit_for 300000)"
+    # No reference: its walk takes a frame per level. Ours ends where paths end.
+    echo "search, 60,000-level chain ..." >&2
+    round=1
+    while [ $round -le "$runs" ]; do
+        run chain-60k $round 60 "$bin/search_bench" "$dir/chain-60k" "$catalogue" --time-limit 60 || break
+        round=$((round + 1))
+    done
+fi
 for f in $finds; do
     name=${f%%:*} tree=$dir/finds-${f%%:*}
     echo "search, $name finds ..." >&2
@@ -192,6 +209,7 @@ END {
         row(sprintf("folder search, %s entries (wide folder %s, deep chain %s)", x[j, "tree_entries", 0], x[j, "tree_wide", 0], x[j, "tree_depth", 0]), j, j ".ref", "C walk making the same reads")
         printf "| | | find -P: %s | %s | |\n", fig(j ".find", "seconds", "s"), ratio(j, j ".find", "seconds")
     }
+    if ("links-300k" in seen) row("one folder of 300,000 files, nine links to it named like an application", "links-300k", "links-300k.ref", "C walk making the same reads")
     split("20k 100k", sizes, " ")
     for (i = 1; i <= 2; i++) {
         j = "finds-" sizes[i]
@@ -205,8 +223,8 @@ END {
     print ""
     print "| job | largest event-loop stall, worst run | its time into the run | first slice, worst | chooser closing (apart), median | peak memory, median | memory kept per row, median | clearing the rows: time, worst stall |"
     print "|---|---|---|---|---|---|---|---|"
-    split("tree-10k tree-100k tree-1m finds-20k finds-100k collection-300 collection-10000", jobs, " ")
-    for (i = 1; i <= 7; i++) {
+    split("tree-10k tree-100k tree-1m links-300k chain-60k finds-20k finds-100k collection-300 collection-10000", jobs, " ")
+    for (i = 1; i <= 9; i++) {
         j = jobs[i]
         if (!(j in seen)) continue
         at = 0

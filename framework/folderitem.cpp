@@ -527,7 +527,7 @@ std::optional<QByteArray> FolderItem::ReadFileInside(const QByteArray &relativeP
     }
     // Read in pieces that double: a small file takes one read, a large one few.
     QByteArray bytes;
-    constexpr qint64 kFirstRead = 16 * 1024;
+    constexpr qint64 kFirstRead = qint64{16} * 1024;
     for (;;) {
         const qint64 have = bytes.size();
         const qint64 wanted = std::min(limit - have, std::max(have, kFirstRead));
@@ -585,8 +585,11 @@ bool operator==(const FolderItem &a, const FolderItem &b)
 {
     if (a.isNil() || b.isNil())
         return a.isNil() && b.isNil();
-    // Copies of one item share its node: the walk compares an item with itself many times.
-    return a.m_node == b.m_node || a.m_node->path == b.m_node->path;
+    // Copies of one item share its node: the walk compares an item with itself many times. Paths
+    // of one folder share their beginning: compared from their ends, two differ at once.
+    const QByteArray &x = a.m_node->path;
+    const QByteArray &y = b.m_node->path;
+    return a.m_node == b.m_node || (x.size() == y.size() && std::equal(x.crbegin(), x.crend(), y.crbegin()));
 }
 
 String DisplayPath(const QByteArray &path)

@@ -25,6 +25,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -391,20 +392,20 @@ TEST_F(SearchTest, aLinkNamedLikeAnApplication_isNeverTakenForOne_whateverItsTar
     EXPECT_EQ(rows(), std::vector<Row>{});
 }
 
-// A chain of folders "d", one in the other, far deeper than any path reaches, with a find at a depth a
-// path still reaches and one at its end. Made and removed a level at a time by calls relative to the
-// folder above, the only calls that reach its end.
+// A chain of folders of a long name, one in the other, far deeper than any path reaches, with a find
+// at a depth a path still reaches and one at its end. Made and removed a level at a time by calls
+// relative to the folder above or below, the only calls that reach its end.
 class DeepChain
 {
 public:
     DeepChain(const QString &folder, int levels) : m_top(::open(QFile::encodeName(folder), O_RDONLY))
     {
         int at = ::dup(m_top);
-        for (int level = 0; level < levels && at >= 0; ++level) {
-            if (level == 10)
+        for (; m_levels < levels && at >= 0; ++m_levels) {
+            if (m_levels == 10)
                 ::close(::openat(at, "near.alp", O_CREAT | O_WRONLY, 0644));
-            ::mkdirat(at, "d", 0755);
-            const int next = ::openat(at, "d", O_RDONLY | O_DIRECTORY);
+            ::mkdirat(at, kName.data(), 0755);
+            const int next = ::openat(at, kName.data(), O_RDONLY | O_DIRECTORY);
             ::close(at);
             at = next;
         }
@@ -413,23 +414,35 @@ public:
     }
     ~DeepChain()
     {
-        // The second level takes the first one's place until no level is left.
-        for (int d; (d = ::openat(m_top, "d", O_RDONLY | O_DIRECTORY)) >= 0;) {
-            ::unlinkat(d, "near.alp", 0);
-            ::unlinkat(d, "far.alp", 0);
-            ::renameat(d, "d", m_top, "next");
-            ::close(d);
-            ::unlinkat(m_top, "d", AT_REMOVEDIR);
-            ::renameat(m_top, "next", m_top, "d");
+        // Down to the end, then up by "..", each level removed from the one above it.
+        int at = ::dup(m_top);
+        for (int next; (next = ::openat(at, kName.data(), O_RDONLY | O_DIRECTORY)) >= 0;) {
+            ::close(at);
+            at = next;
         }
+        ::unlinkat(at, "far.alp", 0);
+        for (int level = 0; level < m_levels; ++level) {
+            ::unlinkat(at, "near.alp", 0);
+            const int up = ::openat(at, "..", O_RDONLY | O_DIRECTORY);
+            ::close(at);
+            ::unlinkat(up, kName.data(), AT_REMOVEDIR);
+            at = up;
+        }
+        ::close(at);
         ::close(m_top);
     }
     DeepChain(const DeepChain &) = delete;
     DeepChain &operator=(const DeepChain &) = delete;
     bool made() const { return m_made; }
+    static QString path(const QString &folder, int levels)
+    {
+        return folder + QString::fromStdString("/" + kName).repeated(levels);
+    }
 
 private:
+    static inline const std::string kName = std::string(100, 'd');
     int m_top;
+    int m_levels = 0;
     bool m_made = false;
 };
 
@@ -441,15 +454,13 @@ TEST_F(SearchTest, aChainOfFoldersBeyondThePathLimit_isSearchedToTheLimit_inLitt
         return usage.ru_maxrss;
     };
     const long peakBefore = peakMemoryKiB();
-    const DeepChain chain(root, 8000);
+    const DeepChain chain(root, 2000);
     ASSERT_TRUE(chain.made());
 
     ASSERT_TRUE(searchIn(root));
     // The walk keeps what the levels it is in need, each path no longer than the limit.
-    EXPECT_LT(peakMemoryKiB() - peakBefore, 32 * 1024);
-    QString near = root;
-    for (int level = 0; level < 10; ++level)
-        near += "/d";
+    EXPECT_LT(peakMemoryKiB() - peakBefore, 96 * 1024);
+    const QString near = DeepChain::path(root, 10);
     EXPECT_EQ(rows(), (std::vector<Row>{row(near + "/near.alp", "Alpha（書類）")}));
 }
 

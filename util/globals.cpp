@@ -57,8 +57,9 @@ fw::String gExtractExtn(const fw::String &name)
 {
     // The extension of gExtractBodyAndExtn without building the body, which the search would
     // build for every item it meets.
-    const int fields = fw::CountFields(name, ".");
-    return fields <= 1 ? fw::String() : fw::NthField(name, ".", fields);
+    const QByteArray &bytes = name.bytes();
+    const qsizetype dot = bytes.lastIndexOf('.');
+    return dot < 0 ? fw::String() : fw::String::fromBytes(bytes.mid(dot + 1), name.encoding());
 }
 
 bool gAppPackage(const fw::FolderItem &item)

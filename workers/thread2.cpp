@@ -429,7 +429,9 @@ String Thread2::registerMatchedFolder(const String &list, ApplicationsEntry &ent
 
 bool Thread2::MatchAppFN(const FolderItem &item, const String &appName)
 {
-    return fw::InStr(0, factsOf(item).name, appName) > 0 && Globals::gGetTypeFileInfo(item);
+    // Only a folder holds Contents: a file is no application by name, and a link is never entered.
+    const ItemFacts &facts = factsOf(item);
+    return facts.look.directory && fw::InStr(0, facts.name, appName) > 0 && Globals::gGetTypeFileInfo(item);
 }
 
 String Thread2::GetItemApp3(const String &list, const FolderItem &item)
@@ -517,17 +519,18 @@ const Thread2::ItemFacts &Thread2::factsOf(const FolderItem &item)
 {
     if (m_facts.item.isNil() || !(m_facts.item == item)) {
         // Made once: every item the search meets is compared with them.
-        static const String dot(".");
-        static const String app("app");
+        static const QByteArray dot(".");
+        static const QByteArray app(".app");
         static const String fold("fold");
         m_facts = ItemFacts();
         m_facts.item = item;
         m_facts.look = item.LookAt();
         m_facts.name = item.Name();
-        m_facts.extension = Globals::gExtractExtn(m_facts.name);
-        m_facts.dottedExtension = dot + m_facts.extension;
+        // As gExtractExtn splits the name: at its last ".".
+        const qsizetype at = m_facts.name.bytes().lastIndexOf('.');
+        m_facts.dottedExtension = at < 0 ? dot : m_facts.name.bytes().mid(at);
         // A folder's type is "fold": the package test without a second look.
-        m_facts.package = m_facts.extension == app && m_facts.look.macType == fold;
+        m_facts.package = m_facts.dottedExtension == app && m_facts.look.macType == fold;
     }
     return m_facts;
 }
@@ -547,6 +550,8 @@ const String &Thread2::typeCreOf(const FolderItem &item)
 void Thread2::readSearchCatalogue()
 {
     m_searchRows.clear();
+    m_rowByCode.clear();
+    m_rowByExtension.clear();
     for (const fw::Dictionary &row : Globals::gItem) {
         SearchRow &searchRow = m_searchRows.emplace_back();
         if (!row.HasKey("appLabel"))
@@ -560,13 +565,18 @@ void Thread2::readSearchCatalogue()
             searchRow.applications.emplace_back(rowText(row, numbered("appName", number)),
                                                 row.Value(typeKey).StringValue());
         }
+        const size_t index = m_searchRows.size() - 1;
         const int32_t docs = row.HasKey("docCount") ? fw::ToInt32(fw::Val(rowText(row, "docCount"))) : 0;
         for (int32_t number = 1; number <= docs; ++number) {
             const String typeKey = numbered("docType", number);
             if (!row.HasKey(typeKey))
                 break;
-            const String type = row.Value(typeKey).StringValue();
-            searchRow.documentTypes.push_back({type, fw::LeftB(type, 1) == "."});
+            const QByteArray type = fw::nativeBytes(row.Value(typeKey).StringValue());
+            // An empty type would take every item without a type and creator for a document.
+            if (!type.isEmpty() && !m_rowByCode.contains(type))
+                m_rowByCode.insert(type, index);
+            if (type.startsWith('.') && !m_rowByExtension.contains(type))
+                m_rowByExtension.insert(type, index);
         }
     }
 }
@@ -609,7 +619,8 @@ void Thread2::FindItem2(const FolderItem &folder)
         const FolderItem child = current.Item(next++);
         // A name that begins with "." is skipped whatever the item is: it is not looked at at all. Nor is
         // an item whose path is too long for any call to take, as if its folder could not be read.
-        if (!child.isNil() && !child.Name().bytes().startsWith('.') && child.nativePath().size() < PATH_MAX) {
+        const QByteArray &path = child.nativePath();
+        if (path.size() < PATH_MAX && path.at(path.lastIndexOf('/') + 1) != '.') {
             const ItemFacts &facts = factsOf(child);
             if (facts.look.exists && facts.look.visible && !FindItem5(child)) {
                 // Links to folders are no directories, so a cycle of links can't make the walk go round.
@@ -625,54 +636,46 @@ void Thread2::FindItem2(const FolderItem &folder)
     }
 }
 
-template <typename Types, typename Test>
-bool Thread2::findInCatalogue(const FolderItem &item, Types types, const Test &test, const String &caption)
+bool Thread2::listFind(const FolderItem &item, const String &label, const String &caption)
 {
+    if (!item.Exists())
+        return false;
+    addSearchRow(item, label, caption);
+    return true;
+}
+
+// The first row and, within it, the lowest number whose application the item is gives the item its
+// one row.
+void Thread2::FindItem3(const FolderItem &item)
+{
+    // Only a package can be one here: other folders are walked, and a file or a link holds no Contents.
+    if (!factsOf(item).package)
+        return;
     for (const SearchRow &row : m_searchRows) {
-        for (const auto &type : row.*types) {
-            if (test(type)) {
-                // The listing may be older than the item's removal: what is gone is not listed.
-                if (!item.Exists())
-                    return false;
-                addSearchRow(item, row.label, caption);
-                return true;
+        for (const auto &[name, type] : row.applications) {
+            if (MatchApp(item, name, type)) {
+                listFind(item, row.label, "（アプリ）");
+                return;
             }
             fw::Yield();
         }
         fw::Yield();
     }
-    return false;
-}
-
-void Thread2::FindItem3(const FolderItem &item)
-{
-    findInCatalogue(
-        item, &SearchRow::applications,
-        [&](const std::pair<String, String> &application) {
-            return MatchApp(item, application.first, application.second);
-        },
-        "（アプリ）");
 }
 
 void Thread2::FindItem4(const FolderItem &item)
 {
-    findInCatalogue(
-        item, &SearchRow::documentTypes,
-        [&](const DocumentType &type) {
-            // An empty type would take every item without a type and creator for a document.
-            return !type.code.isEmpty() && typeCreOf(item) == type.code;
-        },
-        "（書類）");
+    if (m_rowByCode.isEmpty())
+        return;
+    const auto row = m_rowByCode.constFind(fw::nativeBytes(typeCreOf(item)));
+    if (row != m_rowByCode.cend())
+        listFind(item, m_searchRows[*row].label, "（書類）");
 }
 
 bool Thread2::FindItem5(const FolderItem &item)
 {
-    return findInCatalogue(
-        item, &SearchRow::documentTypes,
-        [&](const DocumentType &type) {
-            return type.extension && factsOf(item).dottedExtension == type.code;
-        },
-        "（書類）");
+    const auto row = m_rowByExtension.constFind(factsOf(item).dottedExtension);
+    return row != m_rowByExtension.cend() && listFind(item, m_searchRows[*row].label, "（書類）");
 }
 
 void Thread2::addSearchRow(const FolderItem &item, const String &label, const String &caption)

@@ -5,6 +5,7 @@
 #include "framework/string.h"
 #include "framework/thread.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -74,8 +75,7 @@ private:
         fw::FolderItem item;
         fw::FolderItem::Look look;
         fw::String name;
-        fw::String extension;
-        fw::String dottedExtension; // "." and the extension, as extension document types read
+        QByteArray dottedExtension; // "." and the extension, as extension document types read
         bool package = false;
         bool typeCreRead = false;
         fw::String typeCre;
@@ -87,18 +87,17 @@ private:
     // The catalogue as the search reads it, taken once per run (the catalogue never changes after
     // start-up). A row that lacks its label or a count takes part in no test of that kind; a count
     // larger than the types the row names stops at the first one it lacks.
-    struct DocumentType
-    {
-        fw::String code;
-        bool extension = false; // begins with ".": a name extension, not a type-and-creator code
-    };
     struct SearchRow
     {
         fw::String label;
         std::vector<std::pair<fw::String, fw::String>> applications; // name, type-and-creator code
-        std::vector<DocumentType> documentTypes;
     };
     std::vector<SearchRow> m_searchRows;
+    // The first row naming each document type, by its bytes: every type as a type-and-creator code
+    // (the empty one aside), those that begin with "." also as a name extension. The walk asks them of
+    // every item it meets, whatever the catalogue's size.
+    QHash<QByteArray, size_t> m_rowByCode;
+    QHash<QByteArray, size_t> m_rowByExtension;
     void readSearchCatalogue();
 
     // An application among a folder's own children (a package, or an item of type "APPL"), and its code.
@@ -181,11 +180,8 @@ private:
     // Where documents folders may lie, with the mount table and the accounts read once per run.
     std::optional<fw::SpecialFolder::UserLocations> m_userLocations;
 
-    // The search's matchers share one walk over the catalogue: the first row and, within it, the
-    // lowest number whose type passes the test gives the item its one row.
-    template <typename Types, typename Test>
-    bool findInCatalogue(const fw::FolderItem &item, Types types, const Test &test,
-                         const fw::String &caption);
+    // Lists the search's find as the row's, unless it is gone: the listing may be older than its removal.
+    bool listFind(const fw::FolderItem &item, const fw::String &label, const fw::String &caption);
     // The documents folder of a product: its preferences folder's record read, and registered.
     fw::String documentsFolderPiece(const fw::String &L, const fw::String &prefsFolderName,
                                     fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
