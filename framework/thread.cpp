@@ -34,7 +34,8 @@ namespace {
 
 namespace ctx = boost::context;
 
-// The folder walk recurses; Boost's default stack of 128 KiB would not hold it.
+// Qt's dialogs and layouts run on a fiber's stack (the search asks questions): Boost's default of 128 KiB is
+// too small for them.
 constexpr std::size_t kStackSize = std::size_t{8} * 1024 * 1024;
 
 // Thrown by a thread's Kill (or at its resumption after a Kill from outside) to unwind the fiber to
