@@ -638,9 +638,12 @@ void Thread2::FindItem2(const FolderItem &folder)
 
 bool Thread2::listFind(const FolderItem &item, const String &label, const String &caption)
 {
-    if (!item.Exists())
+    // One look serves the row: the listing may be older than the item's removal, and what is gone is
+    // not listed.
+    const FolderItem::Status status = item.ReadStatus();
+    if (status.type == 0)
         return false;
-    addSearchRow(item, label, caption);
+    addSearchRow(item, status, label, caption);
     return true;
 }
 
@@ -678,12 +681,12 @@ bool Thread2::FindItem5(const FolderItem &item)
     return row != m_rowByExtension.cend() && listFind(item, m_searchRows[*row].label, "（書類）");
 }
 
-void Thread2::addSearchRow(const FolderItem &item, const String &label, const String &caption)
+void Thread2::addSearchRow(const FolderItem &item, const FolderItem::Status &status, const String &label,
+                           const String &caption)
 {
     fw::Listbox &list = pWin1->Listbox1();
     list.AddRow(item.DisplayName());
     const int row = list.LastIndex();
-    const FolderItem::Status status = item.ReadStatus();
     list.setRowPicture(row, pWin1->MakeListFolIcon(item, status));
     list.setCell(row, Window1::DateColumn, Globals::gDateTime(status.modified));
     list.setCell(row, Window1::KindCaptionColumn, label + caption);

@@ -187,5 +187,6 @@ private:
                                     fw::FolderItem (Thread2::*reader)(const fw::FolderItem &));
     // The collection's stop point in the documents readers: KillMyself when the user pressed Stop.
     void endRunIfStopped();
-    void addSearchRow(const fw::FolderItem &item, const fw::String &label, const fw::String &caption);
+    void addSearchRow(const fw::FolderItem &item, const fw::FolderItem::Status &status,
+                      const fw::String &label, const fw::String &caption);
 };
