@@ -16,7 +16,15 @@ Date::Date(const QDateTime &value)
 
 String Date::AbbreviatedDate() const
 {
-    return {QLocale::system().toString(m_value.date(), QLocale::ShortFormat)};
+    // Items of one list mostly share their day, and wording a day in the user's format is not cheap.
+    static QDate lastDay;
+    static String lastText;
+    const QDate day = m_value.date();
+    if (!lastDay.isValid() || day != lastDay) {
+        lastText = String(QLocale::system().toString(day, QLocale::ShortFormat));
+        lastDay = day;
+    }
+    return lastText;
 }
 
 } // namespace fw

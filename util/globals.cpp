@@ -3,6 +3,7 @@
 #include "framework/thread.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <optional>
 
@@ -97,8 +98,16 @@ fw::String gDateTime(const fw::Date &date)
 {
     if (!date.isValid())
         return {};
-    return date.AbbreviatedDate() + " " + fw::Format(date.Hour(), "00") + ":" +
-           fw::Format(date.Minute(), "00") + ":" + fw::Format(date.Second(), "00");
+    // Worded by hand: a list of many rows words one time per row.
+    const auto twoDigits = [](int value, char *at) {
+        at[0] = static_cast<char>('0' + value / 10 % 10);
+        at[1] = static_cast<char>('0' + value % 10);
+    };
+    std::array<char, 10> time{' ', '0', '0', ':', '0', '0', ':', '0', '0', '\0'};
+    twoDigits(date.Hour(), &time[1]);
+    twoDigits(date.Minute(), &time[4]);
+    twoDigits(date.Second(), &time[7]);
+    return date.AbbreviatedDate() + time.data();
 }
 
 } // namespace Globals
