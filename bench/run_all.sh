@@ -181,7 +181,7 @@ trash_round() {
     run "$1" "$2" "$5" env HOME="$work" "$bin/trash_bench" "$4" --time-limit "$5"
 }
 for t in $trash_jobs; do
-    name=${t%%:*} rest=${t#*:}
+    job=trash-${t%%:*} rest=${t#*:}
     products=${rest%%:*} held=${rest#*:}
     template=$dir/trash-home-$products
     if [ "$held" -gt 0 ]; then
@@ -190,10 +190,10 @@ for t in $trash_jobs; do
     else
         trash_template "trash-home-$products" "$products" 0
     fi
-    echo "move to the Trash, $name ..." >&2
+    echo "move to the Trash, ${job#trash-} ..." >&2
     round=1
     while [ $round -le "$runs" ]; do
-        trash_round "trash-$name" $round "$template" "$dir/catalogue-$products/appList.txt" 300 || break
+        trash_round "$job" $round "$template" "$dir/catalogue-$products/appList.txt" 300 || break
         round=$((round + 1))
     done
 done
