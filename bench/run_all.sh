@@ -32,7 +32,7 @@ dir=$(cd "$dir" && pwd)
 build=$source_dir/build-bench
 echo "building Release in $build ..." >&2
 { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$build" -j4 --target make_bench_trees reference_walk search_bench collection_bench; } \
+    cmake --build "$build" -j4 --target make_bench_trees reference_walk search_bench collection_bench trash_bench; } \
     >"$dir/build.log" 2>&1 || { tail -30 "$dir/build.log" >&2; exit 1; }
 bin=$build/bench
 
@@ -160,6 +160,61 @@ for c in $catalogues; do
         round=$((round + 1))
     done
 done
+# The move to the Trash: a home whose collection finds about PIECES pieces (3.5 a product), copied
+# afresh from its template before each run, into a Trash that holds HELD items already. Beside it in
+# each round, `gio trash` of the same paths, in one process, into a Trash of the same state.
+trash_jobs="10k:2858:0 2.5k:715:0 2.5k-held:715:20000"
+if [ $quick = 1 ]; then trash_jobs="2.5k:715:0 2.5k-held:715:20000"; fi
+# trash_template NAME PRODUCTS HELD: the home, with HELD items in its Trash, written once.
+trash_template() {
+    make_once "trash-home-$2" home "$2" 0 0
+    make_catalogue "catalogue-$2" "$2"
+    if [ "$3" -gt 0 ] && [ ! -f "$dir/$1.done" ]; then
+        rm -rf "${dir:?}/$1" && cp -a "$dir/trash-home-$2" "$dir/$1"
+        trash=$dir/$1/.local/share/Trash
+        mkdir -p "$trash/files" "$trash/info"
+        i=0
+        while [ $i -lt "$3" ]; do
+            printf 'x' >"$trash/files/held $i.txt"
+            printf '[Trash Info]\nPath=/var/tmp/held %d.txt\nDeletionDate=2024-01-01T10:00:00\n' $i >"$trash/info/held $i.txt.trashinfo"
+            i=$((i + 1))
+        done
+        touch "$dir/$1.done"
+    fi
+}
+# trash_round JOB ROUND TEMPLATE CATALOGUE LIMIT: the reference's move, then ours, each on a fresh copy.
+trash_round() {
+    work=$dir/trash-work
+    rm -rf "$work" && cp -a "$3" "$work"
+    if ! HOME=$work "$bin/trash_bench" "$4" --list --time-limit "$5" >"$dir/trash-paths.txt" 2>"$dir/stderr.txt"; then
+        echo "$1.ref error $2 the collection that lists the paths failed" >>"$results"
+        return 1
+    fi
+    start=$(now)
+    HOME=$work bash -c 'mapfile -t paths <"$1"; exec gio trash "${paths[@]}"' _ "$dir/trash-paths.txt" 2>/dev/null || true
+    awk -v ns=$(($(now) - start)) -v n="$(wc -l <"$dir/trash-paths.txt")" \
+        'BEGIN { printf "seconds %.4f\npieces %d\n", ns / 1e9, n }' | record "$1.ref" "$2"
+    rm -rf "$work" && cp -a "$3" "$work"
+    run "$1" "$2" "$5" env HOME="$work" "$bin/trash_bench" "$4" --time-limit "$5"
+}
+for t in $trash_jobs; do
+    job=trash-${t%%:*} rest=${t#*:}
+    products=${rest%%:*} held=${rest#*:}
+    template=$dir/trash-home-$products
+    if [ "$held" -gt 0 ]; then
+        template=$dir/trash-home-$products-held-$held
+        trash_template "trash-home-$products-held-$held" "$products" "$held"
+    else
+        trash_template "trash-home-$products" "$products" 0
+    fi
+    echo "move to the Trash, ${job#trash-} ..." >&2
+    round=1
+    while [ $round -le "$runs" ]; do
+        trash_round "$job" $round "$template" "$dir/catalogue-$products/appList.txt" 300 || break
+        round=$((round + 1))
+    done
+done
+rm -rf "${dir:?}/trash-work"
 echo "; after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$dir/load.txt"
 
 # The table, from the results.
@@ -240,3 +295,38 @@ END {
         printf "| %s | %.1f ms | %.0f ms | %.1f ms | %s | %s | %s | %s |\n", j, worst(j, "stall_ms"), at, worst(j, "first_slice_ms"), chooser, peak, perRow, clear
     }
 }' "$results" | tee "$dir/table.md"
+
+# The moves to the Trash, from the same results.
+awk -v runs="$runs" '
+function sortv(a, n,   i, j, t) { for (i = 2; i <= n; i++) for (j = i; j > 1 && a[j-1] > a[j]; j--) { t = a[j]; a[j] = a[j-1]; a[j-1] = t } }
+function values(job, key, v,   n, r) { n = 0; for (r = 1; r <= runs; r++) if ((job, key, r) in x) v[++n] = x[job, key, r]; sortv(v, n); return n }
+function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
+function fig(job, key,   v, n) { n = values(job, key, v); return n ? sprintf("%.3f [%.3f-%.3f]", median(v, n), v[1], v[n]) : "-" }
+function ratio(job, ref,   v, n, r) {
+    n = 0
+    for (r = 1; r <= runs; r++) if ((job, "seconds", r) in x && (ref, "seconds", r) in x && x[ref, "seconds", r] > 0) v[++n] = x[job, "seconds", r] / x[ref, "seconds", r]
+    sortv(v, n)
+    return n ? sprintf("%.2fx", median(v, n)) : "-"
+}
+{ if ($2 == "error") { text = $4; for (i = 5; i <= NF; i++) text = text " " $i; x[$1, $2, $3] = text } else x[$1, $2, $3] = $4 }
+$3 == 1 { seen[$1] = 1 }
+END {
+    if (!("trash-2.5k" in seen)) exit
+    print ""
+    print "| move to the Trash | ours, s: median [min-max] | gio trash of the same paths, s | ratio | pieces, moved, messages | largest stall, worst run |"
+    print "|---|---|---|---|---|---|"
+    split("10k 2.5k 2.5k-held", names, " ")
+    for (i = 1; i <= 3; i++) {
+        j = "trash-" names[i]
+        if (!(j in seen)) continue
+        note = ""
+        for (r = 1; r <= runs; r++) {
+            if ((j, "error", r) in x) note = note " FAILED: " x[j, "error", r]
+            if ((j ".ref", "error", r) in x) note = note " REFERENCE FAILED: " x[j ".ref", "error", r]
+            if ((j, "pieces", r) in x && x[j, "pieces", r] != x[j ".ref", "pieces", r]) note = note sprintf(" MISMATCH in round %d", r)
+        }
+        n = values(j, "stall_ms", v)
+        printf "| %s%s | %s | %s | %s | %s, %s, %s | %.1f ms |\n", names[i] == "2.5k-held" ? "2.5k pieces into a Trash holding 20,000" : names[i] " pieces", note, fig(j, "seconds"), fig(j ".ref", "seconds"), ratio(j, j ".ref"), x[j, "pieces", 1], x[j, "trashed", 1], x[j, "messages", 1], n ? v[n] : -1
+    }
+    if ("trash-2.5k-held" in seen) printf "\n2.5k pieces into the full Trash: %s the time into an empty one (medians).\n", ratio("trash-2.5k-held", "trash-2.5k")
+}' "$results" | tee -a "$dir/table.md"

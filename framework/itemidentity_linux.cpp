@@ -2,12 +2,17 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace fw {
@@ -28,6 +33,7 @@ public:
     Folder &operator=(const Folder &) = delete;
 
     int fd() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
     bool enter(const QByteArray &name)
     {
         const int next = ::openat(m_fd, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -43,6 +49,35 @@ private:
 bool isComponent(const QByteArray &name)
 {
     return !name.isEmpty() && name != "." && name != "..";
+}
+
+// The folder that holds the item, reached without following a link: in one call where the kernel can
+// refuse links on the way itself, else from "/" one folder at a time.
+int openFolder(const QByteArray &folder, const QList<QByteArray> &names)
+{
+    open_how how = {};
+    how.flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const long fd = ::syscall(SYS_openat2, AT_FDCWD, folder.constData(), &how, sizeof how);
+    if (fd >= 0 || errno != ENOSYS)
+        return static_cast<int>(fd);
+    Folder walk(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    for (qsizetype i = 0; i + 1 < names.size(); ++i) {
+        if (!walk.enter(names[i]))
+            return -1;
+    }
+    return walk.release();
+}
+
+ItemIdentity identityFrom(const struct stat &status)
+{
+    ItemIdentity identity;
+    identity.device = status.st_dev;
+    identity.inode = status.st_ino;
+    identity.kind = S_ISLNK(status.st_mode)   ? ItemIdentity::Kind::Link
+                    : S_ISDIR(status.st_mode) ? ItemIdentity::Kind::Folder
+                                              : ItemIdentity::Kind::File;
+    return identity;
 }
 
 } // namespace
@@ -74,31 +109,21 @@ std::optional<ItemIdentity> IdentityOf(const QByteArray &absolutePath)
 {
     if (!absolutePath.startsWith('/'))
         return std::nullopt;
-    Folder folder(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder.fd() < 0)
-        return std::nullopt;
     struct stat status = {};
     if (absolutePath == "/") {
-        if (::fstat(folder.fd(), &status) != 0)
+        if (::lstat("/", &status) != 0)
             return std::nullopt;
-    } else {
-        const QList<QByteArray> names = absolutePath.mid(1).split('/');
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            if (!isComponent(names[i]))
-                return std::nullopt;
-            if (i + 1 < names.size() && !folder.enter(names[i]))
-                return std::nullopt;
-        }
-        if (::fstatat(folder.fd(), names.last().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
-            return std::nullopt;
+        return identityFrom(status);
     }
-    ItemIdentity identity;
-    identity.device = status.st_dev;
-    identity.inode = status.st_ino;
-    identity.kind = S_ISLNK(status.st_mode)   ? ItemIdentity::Kind::Link
-                    : S_ISDIR(status.st_mode) ? ItemIdentity::Kind::Folder
-                                              : ItemIdentity::Kind::File;
-    return identity;
+    const QList<QByteArray> names = absolutePath.mid(1).split('/');
+    if (!std::all_of(names.begin(), names.end(), isComponent))
+        return std::nullopt;
+    const qsizetype slash = absolutePath.lastIndexOf('/');
+    Folder folder(openFolder(slash == 0 ? QByteArray("/") : absolutePath.left(slash), names));
+    if (folder.fd() < 0 ||
+        ::fstatat(folder.fd(), names.last().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return identityFrom(status);
 }
 
 QByteArray WithRealFolder(const QByteArray &absolutePath)

@@ -1,5 +1,6 @@
 #include "framework/scripts.h"
 
+#include "framework/coarseclock.h"
 #include "framework/exceptions.h"
 #include "framework/finderinfo.h"
 #include "framework/folderitem.h"
@@ -27,6 +28,8 @@ namespace {
 
 // A file manager that does not answer within this time is taken as absent.
 constexpr int kRevealTimeoutMs = 3000;
+// How long the special folders' real paths serve the moves' checks.
+constexpr int64_t kSpecialFoldersValidNs = 250'000'000;
 
 struct PreparedRun
 {
@@ -111,6 +114,20 @@ bool moveToTrash(const String &shown, const QByteArray &path)
     return false;
 }
 
+// The special folders' real paths, resolved at most once in a while rather than for every move: a run
+// of many moves asks the file system a few times, and a change to them is seen within the interval.
+const SpecialFolder::ProtectedLocations &specialLocations()
+{
+    static std::optional<SpecialFolder::ProtectedLocations> locations;
+    static int64_t resolvedAt = 0;
+    const int64_t now = CoarseNanoseconds();
+    if (!locations || now - resolvedAt > kSpecialFoldersValidNs) {
+        locations.emplace();
+        resolvedAt = now;
+    }
+    return *locations;
+}
+
 // Checks the item again just before the move: the list may be minutes old. With the identity the
 // item had when it was found (the second parameter), that identity decides, whichever script runs:
 // a link goes as itself, a file as a file, a folder as a folder. Without it the script's kind does.
@@ -143,7 +160,8 @@ void trashItem(const std::vector<ScriptParameter> &parameters, bool folderScript
             return;
         }
     }
-    if (SpecialFolder::IsProtected(FolderItem::fromNativePath(path))) {
+    // A copy: the folders of the items are resolved afresh for each move.
+    if (SpecialFolder::ProtectedLocations(specialLocations()).Protects(FolderItem::fromNativePath(path))) {
         RecordScriptFailure({shown, MoveFailure::Protected, {}});
         return;
     }

@@ -51,7 +51,7 @@ protected:
         QDir().mkpath(aside);
         fw::SetScriptRunHook([this](int32_t id, const std::vector<fw::ScriptParameter> &parameters) {
             ASSERT_EQ(parameters.size(), 2U) << "the path, and what the piece was when found";
-            const fw::String &shown = std::get<fw::String>(parameters[0]);
+            const auto &shown = std::get<fw::String>(parameters[0]);
             if (const auto failing = failures.find(fw::nativeBytes(shown)); failing != failures.end()) {
                 fw::RecordScriptFailure({shown, failing->second.first, failing->second.second});
                 return;
