@@ -46,15 +46,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    const QString home = qEnvironmentVariable("HOME");
-    bench::startWatchdog(bench::timeLimit(argc, argv, 600), qPrintable("the collection in " + home));
-    if (!QDir(home + QStringLiteral("/Applications")).exists()) {
-        std::fprintf(stderr, "error: the home %s has no Applications folder\n", qPrintable(home));
-        return 2;
-    }
-    bench::loadCatalogue(args[1]);
-    fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-    Window1 *window = Window1::instance();
+    Window1 *window = bench::openWindowInHome(args[1], QStringLiteral("the collection"), argc, argv);
     QApplication::processEvents();
     auto &toolbar = window->Toolbar11();
     auto *collect = qobject_cast<QToolButton *>(toolbar.ToolItem1->action()->associatedObjects().last());

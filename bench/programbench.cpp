@@ -3,6 +3,8 @@
 #include "app/app.h"
 #include "bench/benchsupport.h"
 #include "catalogue/catalogue.h"
+#include "framework/resources.h"
+#include "ui/window1.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -98,6 +100,19 @@ void loadCatalogue(const QString &file)
         std::fprintf(stderr, "error: the catalogue %s gave no products\n", qPrintable(file));
         std::exit(2);
     }
+}
+
+Window1 *openWindowInHome(const QString &catalogue, const QString &job, int argc, char **argv)
+{
+    const QString home = qEnvironmentVariable("HOME");
+    startWatchdog(timeLimit(argc, argv, 600), qPrintable(job + " in " + home));
+    if (!QDir(home + QStringLiteral("/Applications")).exists()) {
+        std::fprintf(stderr, "error: the home %s has no Applications folder\n", qPrintable(home));
+        std::exit(2);
+    }
+    loadCatalogue(catalogue);
+    fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+    return Window1::instance();
 }
 
 } // namespace bench

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+class Window1;
+
 // What the benchmarks of the program share: the event loop's longest wait, the start of a run, the
 // catalogue.
 namespace bench {
@@ -68,5 +70,10 @@ private:
 // Reads the catalogue file (named appList.txt) as the program reads its own, from the folder the
 // program is started in; exits with a message when it cannot.
 void loadCatalogue(const QString &file);
+
+// What a run in the home that $HOME names starts from: the home checked (it must hold an Applications
+// folder), the job's time limit set, the catalogue read and the main window made. Exits with a message
+// when the home or the catalogue will not do.
+Window1 *openWindowInHome(const QString &catalogue, const QString &job, int argc, char **argv);
 
 } // namespace bench

@@ -39,15 +39,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: HOME=FOLDER trash_bench CATALOGUE [--list] [--time-limit SECONDS]\n");
         return 2;
     }
-    const QString home = qEnvironmentVariable("HOME");
-    bench::startWatchdog(bench::timeLimit(argc, argv, 600), qPrintable("the move in " + home));
-    if (!QDir(home + QStringLiteral("/Applications")).exists()) {
-        std::fprintf(stderr, "error: the home %s has no Applications folder\n", qPrintable(home));
-        return 2;
-    }
-    bench::loadCatalogue(args[1]);
-    fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
-    Window1 *window = Window1::instance();
+    Window1 *window = bench::openWindowInHome(args[1], QStringLiteral("the move"), argc, argv);
     auto &toolbar = window->Toolbar11();
     const auto waitUntilIdle = [&] {
         while (toolbar.ToolItem5->Enabled())
@@ -67,6 +59,7 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    const QString home = qEnvironmentVariable("HOME");
     const long before = trashEntries(home);
     bench::RunFigures run;
     bench::OnShow moveStart(window->ProgressWheel1().widget(), [&] { run.start(); });
