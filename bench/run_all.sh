@@ -3,8 +3,9 @@
 #   bench/run_all.sh [--quick] [--large] [--runs N] [DIR]
 # DIR (default ${TMPDIR:-/var/tmp}/velloran-bench) holds the trees, written once and reused; its file
 # system must keep user extended attributes. The Release build goes to build-bench/.
-#   --quick   the 10k tree, 20k finds and the 300-product collection only, 3 runs (else also a folder
-#             of 300,000 files with links to itself, and a 60,000-level chain of folders)
+#   --quick   the 10k tree, 20k finds, the 300-product collection and 2.5k pieces moved to the Trash
+#             only, 3 runs (else also the 100k tree and finds, a folder of 300,000 files with links to
+#             itself, a 60,000-level chain of folders, 10,000 products and 10k pieces moved)
 #   --large   the 1M-entry tree as well
 #   --runs N  runs of each job (default 5)
 # Each run is a process of its own, beside the reference's run in the same round, with warm caches.
