@@ -3,6 +3,7 @@
 #include "framework/entrynames.h"
 #include "framework/exceptions.h"
 #include "framework/finderinfo.h"
+#include "framework/nolinks.h"
 #include "framework/streams.h"
 #include "framework/thread.h"
 
@@ -22,9 +23,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace fw {
@@ -467,42 +466,6 @@ bool isFile(const QByteArray &path)
 
 } // namespace
 
-namespace {
-
-// Opens the file at the relative path below the folder, refusing every link on the way: with openat2
-// in one call, else one folder at a time.
-int openFollowingNoLink(int folder, const QByteArray &relativePath)
-{
-    constexpr int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW;
-    // False once the kernel (or a sandbox) refused openat2.
-    static bool withOpenat2 = true;
-    if (withOpenat2) {
-        open_how how = {};
-        how.flags = flags;
-        how.resolve = RESOLVE_NO_SYMLINKS;
-        const long fd = ::syscall(SYS_openat2, folder, relativePath.constData(), &how, sizeof how);
-        if (fd >= 0 || (errno != ENOSYS && errno != EPERM))
-            return static_cast<int>(fd);
-        withOpenat2 = false;
-    }
-    const QList<QByteArray> names = relativePath.split('/');
-    int at = folder;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const bool last = i + 1 == names.size();
-        const int next = ::openat(at, names[i].constData(), last ? flags : flags | O_DIRECTORY);
-        const int error = errno;
-        if (at != folder)
-            ::close(at);
-        errno = error;
-        if (next < 0)
-            return -1;
-        at = next;
-    }
-    return at;
-}
-
-} // namespace
-
 std::optional<QByteArray> FolderItem::ReadFileInside(const QByteArray &relativePath, qint64 limit) const
 {
     const Place at = place();
@@ -517,7 +480,7 @@ std::optional<QByteArray> FolderItem::ReadFileInside(const QByteArray &relativeP
             return std::nullopt;
         path = whole.mid(slash + 1) + '/' + relativePath;
     }
-    const int fd = openFollowingNoLink(folder, path);
+    const int fd = OpenWithoutLinks(folder, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     const int openError = errno;
     if (folder != at.at.folder)
         ::close(folder);

@@ -1,25 +1,23 @@
 #include "framework/itemidentity.h"
 
+#include "framework/nolinks.h"
+
 #include <QList>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <utility>
 
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace fw {
 
 namespace {
 
-// Closes the folder that the walk holds when it steps on or gives up.
+// Closes the folder that holds the item once the item has been looked at.
 class Folder
 {
 public:
@@ -33,14 +31,6 @@ public:
     Folder &operator=(const Folder &) = delete;
 
     int fd() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-    bool enter(const QByteArray &name)
-    {
-        const int next = ::openat(m_fd, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        ::close(m_fd);
-        m_fd = next;
-        return m_fd >= 0;
-    }
 
 private:
     int m_fd;
@@ -49,24 +39,6 @@ private:
 bool isComponent(const QByteArray &name)
 {
     return !name.isEmpty() && name != "." && name != "..";
-}
-
-// The folder that holds the item, reached without following a link: in one call where the kernel can
-// refuse links on the way itself, else from "/" one folder at a time.
-int openFolder(const QByteArray &folder, const QList<QByteArray> &names)
-{
-    open_how how = {};
-    how.flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    const long fd = ::syscall(SYS_openat2, AT_FDCWD, folder.constData(), &how, sizeof how);
-    if (fd >= 0 || errno != ENOSYS)
-        return static_cast<int>(fd);
-    Folder walk(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    for (qsizetype i = 0; i + 1 < names.size(); ++i) {
-        if (!walk.enter(names[i]))
-            return -1;
-    }
-    return walk.release();
 }
 
 ItemIdentity identityFrom(const struct stat &status)
@@ -119,7 +91,9 @@ std::optional<ItemIdentity> IdentityOf(const QByteArray &absolutePath)
     if (!std::all_of(names.begin(), names.end(), isComponent))
         return std::nullopt;
     const qsizetype slash = absolutePath.lastIndexOf('/');
-    Folder folder(openFolder(slash == 0 ? QByteArray("/") : absolutePath.left(slash), names));
+    // The folder that holds the item, reached without following a link.
+    Folder folder(OpenWithoutLinks(AT_FDCWD, slash == 0 ? QByteArray("/") : absolutePath.left(slash),
+                                   O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (folder.fd() < 0 ||
         ::fstatat(folder.fd(), names.last().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return std::nullopt;
