@@ -352,16 +352,6 @@ String FolderItem::AbsolutePath() const
     return String::fromBytes(m_node->path, Encodings::UTF8());
 }
 
-// A link is dated by itself, whether its target is there or not; an item that is gone has no date.
-Date FolderItem::ModificationDate() const
-{
-    struct stat st;
-    if (!lookAtLink(nativePath(), st))
-        return Date(QDateTime());
-    return Date(
-        QDateTime::fromMSecsSinceEpoch(qint64{st.st_mtim.tv_sec} * 1000 + st.st_mtim.tv_nsec / 1'000'000));
-}
-
 FolderItem::Listing &FolderItem::listing() const
 {
     Listing &entries = m_node->listing;
@@ -564,11 +554,12 @@ String DisplayPath(const QByteArray &path)
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (i > 0)
             text += u'/';
-        text += names[i].isValidUtf8() ? QString::fromUtf8(names[i]) : FileNameText(names[i]);
+        text += FileNameText(names[i]);
     }
     return {text};
 }
 
+// A link is dated by itself, whether its target is there or not; an item that is gone has no date.
 FolderItem::Status FolderItem::ReadStatus() const
 {
     const Place at = place();

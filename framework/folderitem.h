@@ -47,7 +47,6 @@ public:
     QString posixPath() const;
     // The path's exact bytes, as every system call on the item takes them.
     const QByteArray &nativePath() const;
-    Date ModificationDate() const;
 
     // The folder's entries, sorted by name ignoring case (names that are not UTF-8 as UTF-8 with
     // replacement marks), then by bytes; AppleDouble sidecars "._X" left out. Read once per FolderItem
