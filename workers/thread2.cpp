@@ -289,8 +289,9 @@ Thread2::TreeApplications Thread2::applicationsInTree(const FolderItem &folder,
     auto known = children.begin();
     // A folder that is itself the maker's application (its Info.plist names the maker) keeps its own
     // innards, as a package does.
-    const auto innards = [&folder](const FolderItem &item) {
-        return item == folder.Child("Contents") && Globals::gGetTypeFileInfo(folder);
+    const FolderItem contents = folder.Child("Contents");
+    const auto innards = [&](const FolderItem &item) {
+        return item == contents && Globals::gGetTypeFileInfo(folder);
     };
     std::vector<FolderItem> pending{folder};
     int entries = 0;
