@@ -16,14 +16,17 @@ namespace fw::entrynames {
 // Entries handled between two yields while a wide folder is listed: well under a millisecond's work.
 constexpr size_t kStep = 1024;
 
-// Yields after every kStep calls: a wide folder is listed in steps, a narrow one never yields here.
+// A stop point and a yield after every kStep calls: a wide folder is listed in steps that Stop can end,
+// a narrow one never yields here.
 class Steps
 {
 public:
     void operator()()
     {
-        if (++m_count % kStep == 0)
+        if (++m_count % kStep == 0) {
+            StopPoint();
             Yield();
+        }
     }
 
 private:

@@ -297,9 +297,24 @@ bool Thread::isRunning() const
     return m_fiber->scheduled;
 }
 
+void Thread::SetStopPoint(std::function<void()> stopPoint)
+{
+    m_stopPoint = std::move(stopPoint);
+}
+
 void Yield()
 {
     Scheduler::instance().yield();
+}
+
+void StopPoint()
+{
+    const Scheduler &scheduler = Scheduler::instance();
+    if (!scheduler.inOwnCode())
+        return;
+    Thread &thread = *scheduler.current();
+    if (thread.m_stopPoint && !thread.m_fiber->unwinding)
+        thread.m_stopPoint();
 }
 
 void SetTimeSlice(std::chrono::microseconds slice)

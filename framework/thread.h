@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace fw {
@@ -23,20 +24,29 @@ public:
     // not return. Called from elsewhere: the thread unwinds when it is next resumed.
     void Kill();
     bool isRunning() const;
+    // What the thread does at the stop points of the framework's own long loops (the listing of a wide
+    // folder, a look through a tree): ends itself when asked to stop, typically. None by default.
+    void SetStopPoint(std::function<void()> stopPoint);
 
 protected:
     virtual void Event_Run() = 0;
 
 private:
     friend class Scheduler;
+    friend void StopPoint();
     struct Fiber;
     std::unique_ptr<Fiber> m_fiber;
+    std::function<void()> m_stopPoint;
 };
 
 // The cooperative yield, made once per loop step. Inside a thread it switches to the event loop when
 // the thread's time slice is used up; on the main thread, and inside a nested modal loop opened from
 // a thread, it does nothing.
 void Yield();
+
+// A stop point of a framework loop: runs the current thread's stop point (see SetStopPoint). On the
+// main thread, and inside a nested modal loop opened from a thread, it does nothing.
+void StopPoint();
 
 // The time slice of a thread between two switches (a few milliseconds by default). Tests set zero,
 // so that every Yield switches and interleavings are reproducible.

@@ -94,6 +94,11 @@ std::optional<String> treeApplicationCode(const FolderItem &item, const FolderIt
 
 void Thread2::Event_Run()
 {
+    // The framework's own long loops (a wide folder's listing, a look through a tree) answer Stop too.
+    SetStopPoint([this] {
+        if (pWin1->pStopThread2)
+            KillMyself(pMode == "GetItem" ? "killGet" : "killFind");
+    });
     if (pMode == "GetItem")
         GetItem();
     else if (pMode == "FindItem")
