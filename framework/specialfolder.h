@@ -42,7 +42,8 @@ private:
 // neither an account's home folder nor a folder holding one. Either way below no hidden (dot-named)
 // folder and not hidden itself, and not protected. The folders above an item are taken as their links
 // lead, the item as it is. The system's tables are read once per object: the mount table (while it
-// lives, for every question about volumes), the devices of "/" and the home, the accounts' homes.
+// lives, for every question about volumes, and again after a mount or an unmount), the devices of "/"
+// and the home, the accounts' homes.
 class UserLocations
 {
 public:

@@ -530,4 +530,26 @@ TEST_F(DocumentsTest, aCollectionReadsTheMountTableOnce_howeverManyRecordsItReso
     EXPECT_EQ(reads, 2);
 }
 
+TEST_F(DocumentsTest, aVolumePluggedInWhileTheChooserIsOpen_givesTheFolderChosenOnIt)
+{
+    PrivateMounts mounts;
+    const QString volume = QStringLiteral("/media/USB");
+    const QString documents = volume + QStringLiteral("/Quillary/Documents");
+    if (!mounts.mount({}, QStringLiteral("/media")) || !testsupport::makeFolder(volume))
+        GTEST_SKIP() << "needs root, and file systems mounted in a namespace of its own";
+    writeRecord(kQuillaryPrefs, "pref",
+                testsupport::prefRecord(record("", "", goneAlias("USB:Quillary:Documents"))));
+    addProduct("Quillary", "", "QvayWqj5");
+
+    // Asked to choose the folder again, the user plugs the volume in and chooses the folder on it.
+    testsupport::ModalAnswers dialogs({testsupport::acceptMessage(), [&](QWidget *chooser) {
+                                           return mounts.mount({}, volume) &&
+                                                  testsupport::makeFolder(documents) &&
+                                                  testsupport::choose(documents)(chooser);
+                                       }});
+    collect();
+    EXPECT_TRUE(dialogs.allAnswered());
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
+}
+
 } // namespace
