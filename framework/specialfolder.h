@@ -38,11 +38,13 @@ private:
 // The places where the user keeps their own files: inside the home folder; or on a mounted volume
 // other than the startup volume, on a device that is neither the startup volume's nor the home
 // folder's (a folder of the startup volume mounted elsewhere is the startup volume), owned by the user
-// running the program, below no folder of another user but root from the volume's root down, and
-// neither an account's home folder nor a folder holding one. Either way below no hidden (dot-named)
-// folder and not hidden itself, and not protected. The folders above an item are taken as their links
-// lead, the item as it is. The system's tables are read once per object: the mount table (while it
-// lives, for every question about volumes), the devices of "/" and the home, the accounts' homes.
+// running the program, below no folder of another user but root from the volume's root down, neither
+// an account's home folder nor a folder holding one, and holding nothing of another user but root in a
+// tree wholly looked through (a move takes it whole, in one rename). Either way below no hidden
+// (dot-named) folder and not hidden itself, and not protected. The folders above an item are taken as
+// their links lead, the item as it is. The system's tables are read once per object: the mount table
+// (while it lives, for every question about volumes, and again after a mount or an unmount), the
+// devices of "/" and the home, the accounts' homes. A tree is looked through on each question.
 class UserLocations
 {
 public:

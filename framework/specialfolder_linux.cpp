@@ -1,5 +1,7 @@
 #include "framework/specialfolder.h"
 
+#include "framework/treewalk.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 #include <pwd.h>
@@ -106,6 +109,17 @@ bool isVolumeLocation(const QString &path)
     return false;
 }
 
+// True when the tree below the item could be looked through whole and holds nothing of another user
+// but root. No bound: a documents folder may be large, and the look answers Stop at every entry.
+bool holdsNothingOfOthers(const QString &path)
+{
+    const uid_t user = ::geteuid();
+    const auto visit = [user](const TreeEntry &entry) {
+        return entry.owner == 0 || entry.owner == user ? TreeStep::Enter : TreeStep::End;
+    };
+    return WalkTree(path.toLatin1(), std::numeric_limits<size_t>::max(), visit) == TreeWalkEnd::Whole;
+}
+
 } // namespace
 
 FolderItem Home()
@@ -198,6 +212,7 @@ bool UserLocations::Contains(const FolderItem &item) const
         return !folder.isEmpty() && folder != QLatin1String("/") && holds(folder, path);
     };
     QString top;
+    bool onVolume = false;
     if (inside(m_realHome)) {
         top = m_realHome;
     } else if (inside(m_lexicalHome)) {
@@ -207,10 +222,14 @@ bool UserLocations::Contains(const FolderItem &item) const
         top = bytePath(QFile::encodeName(volume.mountPoint));
         if (volume.mountPoint == QLatin1String("/") || !isUsersOnVolume(top, path))
             return false;
+        onVolume = true;
     }
     const QStringList below = path.mid(top.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    return std::none_of(below.begin(), below.end(),
-                        [](const QString &name) { return name.startsWith(QLatin1Char('.')); });
+    if (std::any_of(below.begin(), below.end(),
+                    [](const QString &name) { return name.startsWith(QLatin1Char('.')); }))
+        return false;
+    // Outside the home the folder goes in one rename with all it holds, another user's files too.
+    return !onVolume || holdsNothingOfOthers(path);
 }
 
 bool UserLocations::isUsersOnVolume(const QString &volumeRoot, const QString &path) const

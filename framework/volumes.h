@@ -24,8 +24,9 @@ QList<Volume> MountedVolumes();
 // Replaces the volumes found beside the startup volume (tests cannot mount); nullopt finds them again.
 void SetOtherVolumesOverride(std::optional<QList<Volume>> volumes);
 
-// While one lives, the mount table is read once and every question about volumes is answered from that
-// reading: a run that resolves many paths reads it once, not once per path. Any number may live at once.
+// While one lives, every question about volumes is answered from one reading of the mount table: a run
+// that resolves many paths reads it once, not once per path, and again only after something was mounted
+// or unmounted (a volume plugged in while a dialog was open counts). Any number may live at once.
 class MountTableSnapshot
 {
 public:

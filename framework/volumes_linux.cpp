@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QStorageInfo>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 namespace fw {
 
 namespace {
@@ -13,11 +17,13 @@ std::optional<QList<Volume>> &otherVolumesOverride()
     return volumes;
 }
 
-// The other volumes as the last reading found them, kept while a snapshot lives.
+// The other volumes as the last reading found them, kept while a snapshot lives and the table stays
+// as it was read.
 struct MountTableCache
 {
     int snapshots = 0;
     std::optional<QList<Volume>> otherVolumes;
+    int tableWatch = -1; // the mount table file, which polls as changed after each mount and unmount
     std::function<void()> readHook;
 };
 
@@ -57,6 +63,16 @@ QList<Volume> readOtherVolumes()
     return volumes;
 }
 
+// True when something was mounted or unmounted since the last call; each change is told once. A
+// table that cannot be watched counts as changed, so that nothing read before a change is trusted.
+bool mountTableChanged(int tableWatch)
+{
+    if (tableWatch < 0)
+        return true;
+    pollfd watch{tableWatch, POLLPRI, 0};
+    return ::poll(&watch, 1, 0) != 0;
+}
+
 } // namespace
 
 // The startup volume has no name of its own on Linux; colon paths call it "Startup". This is the one
@@ -75,7 +91,8 @@ QList<Volume> MountedVolumes()
     } else if (cache.snapshots == 0) {
         volumes += readOtherVolumes();
     } else {
-        if (!cache.otherVolumes)
+        // A volume plugged in while a dialog was open counts: the table is read again once it changed.
+        if (!cache.otherVolumes || mountTableChanged(cache.tableWatch))
             cache.otherVolumes = readOtherVolumes();
         volumes += *cache.otherVolumes;
     }
@@ -84,13 +101,20 @@ QList<Volume> MountedVolumes()
 
 MountTableSnapshot::MountTableSnapshot()
 {
-    ++mountTableCache().snapshots;
+    // Watched from before the first reading, so that no change after it goes unseen.
+    if (mountTableCache().snapshots++ == 0)
+        mountTableCache().tableWatch = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
 }
 
 MountTableSnapshot::~MountTableSnapshot()
 {
-    if (--mountTableCache().snapshots == 0)
-        mountTableCache().otherVolumes.reset();
+    MountTableCache &cache = mountTableCache();
+    if (--cache.snapshots == 0) {
+        cache.otherVolumes.reset();
+        if (cache.tableWatch >= 0)
+            ::close(cache.tableWatch);
+        cache.tableWatch = -1;
+    }
 }
 
 void SetMountTableReadHook(std::function<void()> hook)

@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "framework/listbox.h"
 #include "framework/resources.h"
+#include "framework/specialfolder.h"
 #include "framework/statictext.h"
 #include "framework/volumes.h"
 #include "tests/support/fixtures.h"
@@ -25,8 +26,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testsupport::kChooser;
@@ -468,7 +472,23 @@ private:
     bool m_ready;
 };
 
-TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItIsTheUsersAndNoAccountsHome)
+// Whether a process of that user (in the group of the same id) takes the path for a place where it
+// keeps its files; nullopt when no process of that user could be made.
+std::optional<bool> isUsersLocationFor(uid_t user, const QString &path)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0)
+            ::_exit(2);
+        ::_exit(fw::SpecialFolder::UserLocations().Contains(fw::FolderItem::fromPath(path)) ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        return std::nullopt;
+    return WEXITSTATUS(status) == 0;
+}
+
+TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItAndAllItHoldsAreTheUsers_andNoAccountsHome)
 {
     QTemporaryDir root; // outlives the mounts beneath it
     PrivateMounts mounts;
@@ -482,16 +502,28 @@ TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItIsTheUsersAndNoAccou
     if (!testsupport::makeFolder(volume) || !testsupport::makeFolder(rootBind) || !mounts.mount({}, volume) ||
         !mounts.mount(QStringLiteral("/"), rootBind) || !mounts.mount(passwd, accounts.fileName()))
         GTEST_SKIP() << "needs root, and file systems mounted in a namespace of its own";
-    for (const char *name : {"/home/bob/.ssh", "/home/bob/Docs", "/people/carol/Docs", "/Quillary"})
+    for (const char *name : {"/home/bob/.ssh", "/home/bob/Docs", "/people/carol/Docs", "/Quillary/Old",
+                             "/Shared/bob", "/Mine/Own", "/Mine/Locked/Inside", "/Shelf/Mine"})
         ASSERT_TRUE(testsupport::makeFolder(volume + QLatin1String(name)));
+    ASSERT_TRUE(testsupport::writeFile(volume + QStringLiteral("/Mine/Own/root's")));
+    // bob's folders, and dave's, one of which not even dave can read.
+    const auto owner = [&volume](const char *name, uid_t user, mode_t mode = 0755) {
+        const QByteArray path = QFile::encodeName(volume + QLatin1String(name));
+        return ::chown(path.constData(), user, user) == 0 && ::chmod(path.constData(), mode) == 0;
+    };
     for (const char *bobs : {"/home/bob", "/home/bob/.ssh"})
-        ASSERT_EQ(::chown(QFile::encodeName(volume + QLatin1String(bobs)).constData(), 4242, 4242), 0);
+        ASSERT_TRUE(owner(bobs, 4242));
+    ASSERT_TRUE(owner("/Shared/bob", 4242, 0700));
+    for (const char *daves : {"/Mine", "/Mine/Own", "/Mine/Locked", "/Shelf/Mine"})
+        ASSERT_TRUE(owner(daves, 4444));
+    ASSERT_TRUE(owner("/Mine/Locked/Inside", 4444, 0));
+    ASSERT_EQ(::chmod(QFile::encodeName(root.path()).constData(), 0755), 0);
     fw::SetOtherVolumesOverride(QList<fw::Volume>{{QStringLiteral("vol"), volume}, {"rootbind", rootBind}});
     const auto noVolumes = qScopeGuard([] { fw::SetOtherVolumesOverride(std::nullopt); });
     addProduct("Quillary", "", "QvayWqj5");
 
-    for (const char *named :
-         {"vol:home:bob:", "vol:home:bob:Docs:", "rootbind:etc:", "vol:people:carol:", "vol:people:"}) {
+    for (const char *named : {"vol:home:bob:", "vol:home:bob:Docs:", "rootbind:etc:", "vol:people:carol:",
+                              "vol:people:", "vol:Shared:"}) {
         writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", named)));
         collect();
         EXPECT_TRUE(pieces().empty()) << named;
@@ -499,6 +531,13 @@ TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItIsTheUsersAndNoAccou
     writeRecord(kQuillaryPrefs, "pref", testsupport::prefRecord(record("", "", "vol:Quillary:")));
     collect();
     EXPECT_EQ(pieces(), (std::vector<Piece>{piece(volume + QStringLiteral("/Quillary"), "DD")}));
+
+    // dave, who is not root, keeps files in his folders, below root's too; not in root's, in bob's, nor
+    // in his own holding a folder he cannot read.
+    for (const char *daves : {"/Mine/Own", "/Shelf/Mine"})
+        EXPECT_EQ(isUsersLocationFor(4444, volume + QLatin1String(daves)), true) << daves;
+    for (const char *notDaves : {"/Quillary", "/Shelf", "/home/bob", "/Mine"})
+        EXPECT_EQ(isUsersLocationFor(4444, volume + QLatin1String(notDaves)), false) << notDaves;
 
     // The same folder is not the user's to give when the home folder lies on that volume.
     const QString alice = volume + QStringLiteral("/alice");
@@ -528,6 +567,28 @@ TEST_F(DocumentsTest, aCollectionReadsTheMountTableOnce_howeverManyRecordsItReso
     // A run reads it anew: a volume mounted since is seen.
     collect();
     EXPECT_EQ(reads, 2);
+}
+
+TEST_F(DocumentsTest, aVolumePluggedInWhileTheChooserIsOpen_givesTheFolderChosenOnIt)
+{
+    PrivateMounts mounts;
+    const QString volume = QStringLiteral("/media/USB");
+    const QString documents = volume + QStringLiteral("/Quillary/Documents");
+    if (!mounts.mount({}, QStringLiteral("/media")) || !testsupport::makeFolder(volume))
+        GTEST_SKIP() << "needs root, and file systems mounted in a namespace of its own";
+    writeRecord(kQuillaryPrefs, "pref",
+                testsupport::prefRecord(record("", "", goneAlias("USB:Quillary:Documents"))));
+    addProduct("Quillary", "", "QvayWqj5");
+
+    // Asked to choose the folder again, the user plugs the volume in and chooses the folder on it.
+    testsupport::ModalAnswers dialogs({testsupport::acceptMessage(), [&](QWidget *chooser) {
+                                           return mounts.mount({}, volume) &&
+                                                  testsupport::makeFolder(documents) &&
+                                                  testsupport::choose(documents)(chooser);
+                                       }});
+    collect();
+    EXPECT_TRUE(dialogs.allAnswered());
+    EXPECT_EQ(pieces(), (std::vector<Piece>{piece(documents, "DD")}));
 }
 
 } // namespace
