@@ -33,7 +33,7 @@ dir=$(cd "$dir" && pwd)
 build=$source_dir/build-bench
 echo "building Release in $build ..." >&2
 { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$build" -j4 --target make_bench_trees reference_walk search_bench collection_bench trash_bench; } \
+    cmake --build "$build" -j4 --target make_bench_trees reference_walk search_bench collection_bench trash_bench msgbox_bench; } \
     >"$dir/build.log" 2>&1 || { tail -30 "$dir/build.log" >&2; exit 1; }
 bin=$build/bench
 
@@ -216,6 +216,16 @@ for t in $trash_jobs; do
     done
 done
 rm -rf "${dir:?}/trash-work"
+# The end-of-run message naming every piece of a run that moved none: 4,000 of them, and 35,000 (a
+# 10,000-row catalogue's collection).
+for lines in 4000 35000; do
+    echo "end-of-run message, $lines lines ..." >&2
+    round=1
+    while [ $round -le "$runs" ]; do
+        run "msgbox-$lines" $round 60 "$bin/msgbox_bench" "$lines" --time-limit 60 || break
+        round=$((round + 1))
+    done
+done
 echo "; after: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$dir/load.txt"
 
 # The table, from the results.
@@ -330,4 +340,26 @@ END {
         printf "| %s%s | %s | %s | %s | %s, %s, %s | %.1f ms |\n", names[i] == "2.5k-held" ? "2.5k pieces into a Trash holding 20,000" : names[i] " pieces", note, fig(j, "seconds"), fig(j ".ref", "seconds"), ratio(j, j ".ref"), x[j, "pieces", 1], x[j, "trashed", 1], x[j, "messages", 1], n ? v[n] : -1
     }
     if ("trash-2.5k-held" in seen) printf "\n2.5k pieces into the full Trash: %s the time into an empty one (medians).\n", ratio("trash-2.5k-held", "trash-2.5k")
+}' "$results" | tee -a "$dir/table.md"
+
+# The end-of-run messages, from the same results.
+awk -v runs="$runs" '
+{ x[$1, $2, $3] = $4 }
+$3 == 1 { seen[$1] = 1 }
+END {
+    print ""
+    print "| end-of-run message | largest event-loop stall, worst run | box height, px | screen height, px | within the screen, every run |"
+    print "|---|---|---|---|---|"
+    split("4000 35000", sizes, " ")
+    for (i = 1; i <= 2; i++) {
+        j = "msgbox-" sizes[i]
+        if (!(j in seen)) continue
+        worst = 0; fits = "yes"
+        for (r = 1; r <= runs; r++) {
+            if ((j, "error", r) in x) fits = "FAILED"
+            if ((j, "stall_ms", r) in x && x[j, "stall_ms", r] > worst) worst = x[j, "stall_ms", r]
+            if ((j, "fits", r) in x && x[j, "fits", r] != 1) fits = "no"
+        }
+        printf "| %s lines | %.1f ms | %s | %s | %s |\n", sizes[i], worst, x[j, "box_height", 1], x[j, "screen_height", 1], fits
+    }
 }' "$results" | tee -a "$dir/table.md"

@@ -2,9 +2,16 @@
 #include "util/globals.h"
 
 #include <QDir>
+#include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <ctime>
+#include <string>
 
 using namespace fw;
 
@@ -157,6 +164,56 @@ TEST(Globals, dateTime_writesTheTimeWithTwoDigitsEach)
     EXPECT_EQ(text(9, 5, 3), QStringLiteral("09:05:03"));
     EXPECT_EQ(text(23, 59, 7), QStringLiteral("23:59:07"));
     EXPECT_EQ(text(0, 0, 0), QStringLiteral("00:00:00"));
+}
+
+TEST(Globals, dateTime_ofARow_isWhatTheCLibraryReadsInTZ_inEveryFormItTakes)
+{
+    // A file modified at a known second, its row's date as the C library words it in the zone.
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/file");
+    ASSERT_TRUE(testsupport::writeFile(path));
+    static constexpr std::time_t kModified = 1700000000;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(kModified, Qt::UTC),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    const auto cLibrary = [](const char *tz) {
+        ::setenv("TZ", tz, 1);
+        ::tzset();
+        std::tm local{};
+        ::localtime_r(&kModified, &local);
+        std::array<char, 16> time{};
+        std::strftime(time.data(), time.size(), " %H:%M:%S", &local);
+        const QDate day(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        return QLocale::system().toString(day, QLocale::ShortFormat) + QString::fromLatin1(time.data());
+    };
+    const char *saved = std::getenv("TZ");
+    const std::string savedTz = saved != nullptr ? saved : "";
+
+    QStringList unavailable;
+    const std::string tokyo = "/usr/share/zoneinfo/Asia/Tokyo";
+    for (const std::string &tz : {std::string("UTC-9"), ":" + tokyo, tokyo, std::string("right/UTC")}) {
+        if (tz.find("Tokyo") != std::string::npos && !QFile::exists(QString::fromStdString(tokyo))) {
+            unavailable << QString::fromStdString(tz + " (no such zone file)");
+            continue;
+        }
+        // The zone that counts leap seconds stands 27 s behind plain UTC since 2017.
+        if (tz == "right/UTC" && !cLibrary(tz.c_str()).endsWith(QStringLiteral("22:12:53"))) {
+            unavailable << QString::fromStdString(tz + " (no zone file that counts leap seconds)");
+            continue;
+        }
+        const QString expected = cLibrary(tz.c_str());
+        EXPECT_EQ(Globals::gDateTime(FolderItem::fromPath(path).ReadStatus().modified).toQString(), expected)
+            << tz;
+    }
+    if (saved != nullptr)
+        ::setenv("TZ", savedTz.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+    if (!unavailable.isEmpty())
+        GTEST_SKIP() << "not on this machine: " << unavailable.join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_F(PackageTest, typeCre_readsContentsAsPackagesWriteIt_andAnotherCaseWhenThatIsAll)

@@ -1,3 +1,4 @@
+#include "framework/application.h"
 #include "framework/messagedialog.h"
 #include "tests/support/modal.h"
 #include "util/cautiondialog.h"
@@ -136,6 +137,25 @@ TEST(CautionDialogTest, actionCaptionGiven_isShown)
                                    "本当にゴミ箱に移動しますか？", "移動したアイテムは元に戻せます。"),
               2);
     EXPECT_EQ(seen.captions, (QStringList{"キャンセル", "移動"}));
+}
+
+TEST(MsgBoxTest, thousandsOfLines_showWholeAndInOrderWithinTheScreen_andOKInReachAnswers)
+{
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    QString text = QStringLiteral("次の項目は元の場所に見つかりませんでした。");
+    for (int i = 0; i < 5000; ++i)
+        text += QStringLiteral("\n/home/user/Applications/Tessolin II %1/Tessolin II.app").arg(i);
+    text += QStringLiteral("\n\n") + QStringLiteral("/a very long path").repeated(200);
+
+    testsupport::MessageShown seen;
+    const testsupport::ModalAnswers answers({testsupport::press("OK", &seen)});
+    fw::MsgBox(fw::String(text));
+    ASSERT_TRUE(answers.allAnswered());
+    EXPECT_EQ(seen.text, text);
+    EXPECT_TRUE(seen.screen.contains(seen.frame)) << seen.frame.height() << " px tall";
+    EXPECT_TRUE(seen.screen.contains(seen.pressed));
 }
 
 } // namespace

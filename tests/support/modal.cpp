@@ -1,18 +1,50 @@
 #include "tests/support/modal.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
+#include <QScreen>
+
+#include <optional>
 
 namespace testsupport {
 
 namespace {
 
+// A message as the framework shows it: a message box, or a dialog whose lines scroll in a list above
+// its buttons when the text would not fit the screen in a box.
+struct Message
+{
+    QDialog *dialog;
+    QString text;
+    QString informativeText;
+    QList<QAbstractButton *> buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+std::optional<Message> messageIn(QWidget *modal)
+{
+    if (auto *box = qobject_cast<QMessageBox *>(modal))
+        return Message{box, box->text(), box->informativeText(), box->buttons(), box->icon()};
+    auto *dialog = qobject_cast<QDialog *>(modal);
+    auto *lines = dialog != nullptr ? dialog->findChild<QListView *>() : nullptr;
+    auto *buttons = dialog != nullptr ? dialog->findChild<QDialogButtonBox *>() : nullptr;
+    if (lines == nullptr || buttons == nullptr || qobject_cast<QFileDialog *>(dialog) != nullptr)
+        return std::nullopt;
+    QStringList text;
+    for (int row = 0; row < lines->model()->rowCount(); ++row)
+        text << lines->model()->index(row, 0).data().toString();
+    return Message{dialog, text.join(u'\n'), {}, buttons->buttons()};
+}
+
 void closeUnanswered(QWidget *modal)
 {
-    if (auto *box = qobject_cast<QMessageBox *>(modal); box != nullptr && !box->buttons().isEmpty()) {
-        box->buttons().constFirst()->click();
+    if (const auto message = messageIn(modal); message && !message->buttons.isEmpty()) {
+        message->buttons.constFirst()->click();
         return;
     }
     if (auto *dialog = qobject_cast<QDialog *>(modal)) {
@@ -36,8 +68,8 @@ void ModalAnswers::poll()
     if (modal == nullptr || modal == m_last)
         return;
     m_last = modal;
-    auto *box = qobject_cast<QMessageBox *>(modal);
-    const QString said = box != nullptr ? box->text() : QString::fromLatin1(modal->metaObject()->className());
+    const auto message = messageIn(modal);
+    const QString said = message ? message->text : QString::fromLatin1(modal->metaObject()->className());
     m_seen << said;
     if (!m_answers.empty()) {
         // Taken off first: an answer may run the event loop, and a window opened meanwhile gets the next.
@@ -54,21 +86,21 @@ void ModalAnswers::poll()
 ModalAnswers::Answer acceptMessage()
 {
     return [](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box != nullptr)
-            box->accept();
-        return box != nullptr;
+        const auto message = messageIn(modal);
+        if (message)
+            message->dialog->accept();
+        return message.has_value();
     };
 }
 
 ModalAnswers::Answer readMessage(QString *text)
 {
     return [text](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box == nullptr)
+        const auto message = messageIn(modal);
+        if (!message)
             return false;
-        *text = box->text();
-        box->accept();
+        *text = message->text;
+        message->dialog->accept();
         return true;
     };
 }
@@ -76,23 +108,27 @@ ModalAnswers::Answer readMessage(QString *text)
 ModalAnswers::Answer press(const QString &caption, MessageShown *shown)
 {
     return [caption, shown](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box == nullptr)
+        const auto message = messageIn(modal);
+        if (!message)
             return false;
         if (shown != nullptr) {
             shown->shown = true;
-            shown->text = box->text();
-            shown->informativeText = box->informativeText();
+            shown->text = message->text;
+            shown->informativeText = message->informativeText;
             shown->captions.clear();
-            for (QAbstractButton *button : box->buttons())
+            for (QAbstractButton *button : message->buttons)
                 shown->captions << button->text();
             shown->captions.sort();
-            shown->icon = box->icon();
-            shown->modality = box->windowModality();
-            shown->parent = box->parentWidget();
+            shown->icon = message->icon;
+            shown->modality = modal->windowModality();
+            shown->parent = modal->parentWidget();
+            shown->frame = modal->frameGeometry();
+            shown->screen = modal->screen()->availableGeometry();
         }
-        for (QAbstractButton *button : box->buttons()) {
+        for (QAbstractButton *button : message->buttons) {
             if (button->text() == caption) {
+                if (shown != nullptr)
+                    shown->pressed = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
                 button->click();
                 return true;
             }
@@ -104,10 +140,10 @@ ModalAnswers::Answer press(const QString &caption, MessageShown *shown)
 ModalAnswers::Answer dismissMessage()
 {
     return [](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box != nullptr)
-            box->reject();
-        return box != nullptr;
+        const auto message = messageIn(modal);
+        if (message)
+            message->dialog->reject();
+        return message.has_value();
     };
 }
 

@@ -69,7 +69,13 @@ struct MessageShown
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     Qt::WindowModality modality = Qt::NonModal;
     QWidget *parent = nullptr;
+    QRect frame;   // on the desktop, with the window's frame
+    QRect screen;  // the available area of the screen it came up on
+    QRect pressed; // the button pressed, on the desktop
 };
+
+// The answers below take a message as the framework shows it: a message box, or, for a text that a box
+// would not fit on the screen, a dialog whose lines scroll above its buttons.
 
 // A message box, accepted.
 ModalAnswers::Answer acceptMessage();
