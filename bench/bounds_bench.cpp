@@ -1,13 +1,19 @@
 // Hostile inputs at their bounds. The catalogue: the largest "appList.txt" read (16 MiB) in the shapes
 // that cost most, with the time of App::LoadFile and its peak memory. The preference records: the
 // largest read (1 MiB) in the shapes that take longest, with the time of a collection that reads one,
-// and the longest delay from Stop, pressed at each tenth of that time, to the end of the run.
-//   bounds_bench
+// and the longest delay from Stop, pressed at each tenth of that time, to the end of the run. Wide
+// folders: 300,000 entries in the Applications folder in a collection, 1,000,000 files in the folder a
+// search is given, with the time of their listing and the longest delay from Stop, pressed at each
+// tenth of it, to the end of the run.
+//   bounds_bench [wide]   (wide: the wide folders only)
 #include "app/app.h"
+#include "bench/programbench.h"
 #include "catalogue/catalogue.h"
+#include "framework/progresswheel.h"
 #include "framework/resources.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/machome.h"
+#include "tests/support/productrow.h"
 #include "tests/support/records.h"
 #include "ui/toolbar1.h"
 #include "ui/window1.h"
@@ -16,7 +22,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,8 +32,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace testsupport;
 
@@ -196,6 +208,100 @@ void benchStopDuringRecord(const RecordShape &shape)
     Globals::gItem.clear();
 }
 
+// Writes `count` empty files into the folder: links of one file per 50,000, quick to make and within
+// any file system's count of links.
+bool writeWideFolder(const QString &folder, int count)
+{
+    if (!makeFolder(folder))
+        return false;
+    const QByteArray path = QFile::encodeName(folder) + '/';
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = path + QByteArray::number(i);
+        const QByteArray first = path + QByteArray::number(i - i % 50000);
+        const int made = i % 50000 == 0 ? ::close(::creat(name.constData(), 0644))
+                                        : ::link(first.constData(), name.constData());
+        if (made != 0)
+            return false;
+    }
+    return true;
+}
+
+// Runs what `start` begins and presses Stop `stopAfterMs` after the progress wheel shows; the time from
+// Stop to the idle toolbar, or nothing when the run ended first. A folder chooser is given `folder`.
+std::optional<double> stopAfter(const std::function<void()> &start, int stopAfterMs, const QString &folder)
+{
+    Window1 *window = Window1::instance();
+    Toolbar1 &toolbar = window->Toolbar11();
+    QElapsedTimer clock;
+    bool stopped = false;
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+        stopped = true;
+        clock.start();
+        toolbar.ToolItem5->action()->trigger();
+    });
+    const bench::OnShow shown(window->ProgressWheel1().widget(), [&] { stop.start(stopAfterMs); });
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            answer.stop();
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folder);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        }
+    });
+    answer.start(5);
+    start();
+    while (!toolbar.ToolItem1->Enabled())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!stopped)
+        return std::nullopt;
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Stop pressed at each tenth of the wide folder's listing (timed apart, on the event loop's thread).
+void benchStopWhileListing(const char *job, const QString &wide, const std::function<void()> &start,
+                           const QString &chosen = {})
+{
+    QElapsedTimer clock;
+    clock.start();
+    const int count = fw::FolderItem::fromPath(wide).Count();
+    const double listingMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    std::vector<double> delays;
+    for (int tenth = 0; tenth < 10; ++tenth) {
+        if (const std::optional<double> delay =
+                stopAfter(start, static_cast<int>(listingMs * tenth / 10), chosen))
+            delays.push_back(*delay);
+    }
+    std::sort(delays.begin(), delays.end());
+    std::printf("%s, %d entries listed in %.0f ms; Stop pressed at each tenth of the listing: the run ended "
+                "%.1f ms after it at most, %.1f ms in the median (%zu of 10 stopped)\n",
+                job, count, listingMs, delays.empty() ? -1.0 : delays.back(),
+                delays.empty() ? -1.0 : delays[delays.size() / 2], delays.size());
+}
+
+void benchStopInWideFolders()
+{
+    MacHome home;
+    const QString search = home.path() + QStringLiteral("/Search");
+    if (!home.isValid() || !writeWideFolder(home.applications(), 300000) ||
+        !writeWideFolder(search, 1000000)) {
+        std::fprintf(stderr, "error: the wide folders could not be written in %s\n", qPrintable(home.path()));
+        return;
+    }
+    Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "", "", "", {".alp"})};
+    Toolbar1 &toolbar = Window1::instance()->Toolbar11();
+    QApplication::processEvents();
+    // The search first: after a collection, a search would ask before it empties the list.
+    benchStopWhileListing(
+        "search", search, [&] { toolbar.ToolItem6->action()->trigger(); }, search);
+    benchStopWhileListing("collection, Applications folder", home.applications(),
+                          [&] { toolbar.ToolItem1->action()->trigger(); });
+    Window1::release();
+    ReleaseToolbarPictures();
+    Globals::gItem.clear();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -203,6 +309,11 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    if (argc > 1 && QByteArrayView(argv[1]) == "wide") {
+        fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
+        benchStopInWideFolders();
+        return 0;
+    }
     if (argc > 2 && QByteArrayView(argv[1]) == "catalogue") {
         benchCatalogue(static_cast<size_t>(atoi(argv[2])));
         return 0;
@@ -217,5 +328,6 @@ int main(int argc, char **argv)
     fw::SetResourcesFolder(QStringLiteral(VELLORAN_SOURCE_DIR "/Resources"));
     for (const RecordShape &shape : recordShapes())
         benchStopDuringRecord(shape);
+    benchStopInWideFolders();
     return 0;
 }

@@ -63,7 +63,7 @@ bool SortKeys::before(uint32_t a, uint32_t b) const
 }
 
 // The entries in the listing's order. Runs of kRun are sorted at once, then merged pairwise in steps:
-// no step of a wide folder's sort takes long.
+// no step of a wide folder's sort takes long, and Stop can end it at any of them.
 std::vector<uint32_t> sortedOrder(const SortKeys &keys, size_t count, Steps &step)
 {
     const auto before = [&keys](uint32_t a, uint32_t b) { return keys.before(a, b); };
@@ -72,8 +72,10 @@ std::vector<uint32_t> sortedOrder(const SortKeys &keys, size_t count, Steps &ste
     for (size_t start = 0; start < count; start += kRun) {
         std::sort(order.begin() + static_cast<ptrdiff_t>(start),
                   order.begin() + static_cast<ptrdiff_t>(std::min(start + kRun, count)), before);
-        if (count > kRun)
+        if (count > kRun) {
+            StopPoint();
             Yield();
+        }
     }
     std::vector<uint32_t> merged(count > kRun ? count : 0);
     for (size_t width = kRun; width < count; width *= 2) {

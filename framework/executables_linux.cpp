@@ -43,7 +43,7 @@ Executable ExecutableAt(const QByteArray &path)
     // Non-blocking: a pipe put in the file's place must not hold the caller.
     const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return Executable::No;
+        return errno == ENOENT ? Executable::No : Executable::Unreadable;
     std::array<char, 4> head{};
     struct stat opened;
     // Only the file that was looked at is read, never one put in its place since.
@@ -51,6 +51,8 @@ Executable ExecutableAt(const QByteArray &path)
                       S_ISREG(opened.st_mode);
     const ssize_t got = same ? readHead(fd, head) : -1;
     ::close(fd);
+    if (got < 0)
+        return Executable::Unreadable;
     const bool elf = got == 4 && std::memcmp(head.data(),
                                              "\x7f"
                                              "ELF",

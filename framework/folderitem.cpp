@@ -148,6 +148,15 @@ const String &folderCreator()
     return creator;
 }
 
+// Whether the entry of the open folder is a file: as its listing tells, or a look at it when it does not.
+bool isFileEntry(int folder, const dirent64 &entry)
+{
+    struct stat st;
+    return entry.d_type == DT_REG ||
+           (entry.d_type == DT_UNKNOWN && ::fstatat(folder, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode));
+}
+
 bool isValidComponent(const QByteArray &name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
@@ -156,7 +165,7 @@ bool isValidComponent(const QByteArray &name)
 } // namespace
 
 // The entries of the folder as the listing shows them: sorted by name ignoring case, then by bytes.
-// An AppleDouble sidecar "._X" beside an entry "X" is X's metadata, not an entry of its own. A
+// An AppleDouble sidecar, a file "._X" beside an entry "X", is X's metadata, not an entry of its own. A
 // folder that cannot be read lists nothing. Read in steps, each followed by a yield: the listing is
 // made apart and taken only when complete, so a thread killed in between leaves nothing half made.
 FolderItem::Listing FolderItem::readEntries() const
@@ -186,6 +195,7 @@ FolderItem::Listing FolderItem::readEntries() const
     };
     Steps step;
     std::vector<Listing::Entry> all;
+    std::vector<size_t> sidecars; // in all
     alignas(dirent64) std::array<char, std::size_t{32} * 1024> buffer;
     for (ssize_t got; (got = ::getdents64(fd, buffer.data(), buffer.size())) > 0;) {
         for (ssize_t offset = 0; offset < got;) {
@@ -194,6 +204,9 @@ FolderItem::Listing FolderItem::readEntries() const
             const QByteArrayView name(entry->d_name);
             if (name == "." || name == "..")
                 continue;
+            // Only a file is a sidecar: a folder, a link or a pipe named "._X" is an entry of its own.
+            if (name.size() > 2 && name.startsWith("._") && isFileEntry(fd, *entry))
+                sidecars.push_back(all.size());
             all.push_back({static_cast<uint32_t>(listing.names.size()), static_cast<uint32_t>(name.size()),
                            listedKind(entry->d_type), false});
             listing.names.append(name.data(), static_cast<size_t>(name.size()));
@@ -203,13 +216,12 @@ FolderItem::Listing FolderItem::readEntries() const
     // The sidecars by the names of their entries: a folder without any spares the lookups.
     std::unordered_map<std::string_view, size_t> sidecarOf;
     const auto view = [](QByteArrayView bytes) { return std::string_view(bytes.data(), bytes.size()); };
+    for (const size_t i : sidecars)
+        sidecarOf.emplace(view(listing.name(all[i]).sliced(2)), i);
     std::vector<bool> isSidecar(all.size(), false);
     SortKeys keys(all.size());
-    for (size_t i = 0; i < all.size(); ++i) {
-        const QByteArrayView name = listing.name(all[i]);
-        if (name.size() > 2 && name.startsWith("._"))
-            sidecarOf.emplace(view(name.sliced(2)), i);
-        keys.add(name);
+    for (const Listing::Entry &entry : all) {
+        keys.add(listing.name(entry));
         step();
     }
     if (!sidecarOf.empty()) {

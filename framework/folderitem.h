@@ -49,9 +49,9 @@ public:
     const QByteArray &nativePath() const;
 
     // The folder's entries, sorted by name ignoring case (names that are not UTF-8 as UTF-8 with
-    // replacement marks), then by bytes; AppleDouble sidecars "._X" left out. Read once per FolderItem
-    // (copies share the listing), in steps that yield: inside a thread, a wide folder keeps the
-    // window responsive. Item numbers from 1.
+    // replacement marks), then by bytes; AppleDouble sidecars (files "._X" beside "X") left out. Read once
+    // per FolderItem (copies share the listing), in steps that yield: inside a thread, a wide folder keeps
+    // the window responsive. Item numbers from 1.
     int Count() const;
     FolderItem Item(int index) const; // Nil outside 1..Count
 

@@ -38,9 +38,9 @@ enum class TreeWalkEnd {
 
 // Meets every entry below the folder at `root` once (the folder itself is not an entry), following no
 // link and without recursion, and entering the folders for which `visit` says so. A root that is no
-// folder (a file, a link) has no entries. Every entry is a stop point of the current thread and a
-// yield. At most `bound` entries are read, the listing of a wide folder included; past it the walk
-// ends with TooLarge before the rest of that folder is read.
+// folder (a file, a link) has no entries; one folder is open at a time, however deep the tree. Every
+// entry is a stop point of the current thread and a yield. At most `bound` entries are read, the listing of a
+// wide folder included; past it the walk ends with TooLarge before the rest of that folder is read.
 TreeWalkEnd WalkTree(const QByteArray &root, size_t bound,
                      const std::function<TreeStep(const TreeEntry &)> &visit);
 

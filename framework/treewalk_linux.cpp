@@ -2,13 +2,15 @@
 
 #include "framework/thread.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -21,6 +23,31 @@ namespace fw {
 
 namespace {
 
+// An open folder, closed when it goes: a walk that Stop unwinds leaves nothing open.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor &operator=(Descriptor &&other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 // A folder being looked through: the names of its entries, read at once, and the next one to meet.
 // The walk keeps one path, which each level cuts back to its own: no full path per level.
 struct Level
@@ -28,115 +55,151 @@ struct Level
     std::string names; // each followed by '\0'
     size_t next = 0;   // in names
     qsizetype pathSize = 0;
-    dev_t device = 0;
-    ino_t inode = 0;
+    ino_t inode = 0; // on the root's device, as every folder the walk enters
 };
 
-struct DirCloser
+// Whether the open folder is still the one the walk looked at: a folder moved or swapped meanwhile
+// leads elsewhere.
+bool isFolder(int fd, dev_t device, ino_t inode)
 {
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
+    struct stat status = {};
+    return ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode) && status.st_dev == device &&
+           status.st_ino == inode;
+}
 
-// Reads the names of the folder's entries into the level, each counted against the budget.
-std::optional<TreeWalkEnd> listFolder(const QByteArray &path, Level &level, size_t &budget)
+// Reads the names of the open folder's entries into the level, each counted against the budget.
+std::optional<TreeWalkEnd> listFolder(int fd, Level &level, size_t &budget)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return TreeWalkEnd::Unreadable;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return TreeWalkEnd::Unreadable;
-    }
+    alignas(dirent64) std::array<char, size_t{32} * 1024> buffer;
     for (;;) {
-        errno = 0;
-        const dirent *entry = ::readdir(dir.get());
-        if (entry == nullptr)
-            return errno == 0 ? std::nullopt : std::optional(TreeWalkEnd::Unreadable);
-        const std::string_view name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        if (budget == 0)
-            return TreeWalkEnd::TooLarge;
-        --budget;
-        level.names.append(name).push_back('\0');
-        StopPoint();
-        Yield();
+        const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
+        if (got == 0)
+            return std::nullopt;
+        if (got < 0)
+            return TreeWalkEnd::Unreadable;
+        for (ssize_t offset = 0; offset < got;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer.data() + offset);
+            offset += entry->d_reclen;
+            const std::string_view name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            if (budget == 0)
+                return TreeWalkEnd::TooLarge;
+            --budget;
+            level.names.append(name).push_back('\0');
+            StopPoint();
+            Yield();
+        }
     }
 }
 
-} // namespace
+using Visit = std::function<TreeStep(const TreeEntry &)>;
 
-TreeWalkEnd WalkTree(const QByteArray &root, size_t bound,
-                     const std::function<TreeStep(const TreeEntry &)> &visit)
+// One walk. Each folder is reached from the one above it by name, and left by "..": no link is
+// followed on the way, however deep the tree, and only the folder being looked through is open.
+class Walk
 {
-    struct stat rootStatus = {};
-    if (::lstat(root.constData(), &rootStatus) != 0)
-        return TreeWalkEnd::Unreadable;
-    if (!S_ISDIR(rootStatus.st_mode))
-        return TreeWalkEnd::Whole;
-    QByteArray path = root;
-    size_t budget = bound;
-    std::vector<Level> levels;
-    const auto enter = [&](dev_t device, ino_t inode) -> std::optional<TreeWalkEnd> {
-        // A folder met again below itself is the tree mounted inside itself.
-        for (const Level &level : levels) {
-            if (level.device == device && level.inode == inode)
-                return TreeWalkEnd::OtherFileSystem;
-        }
-        Level level{{}, 0, path.size(), device, inode};
-        if (const std::optional<TreeWalkEnd> end = listFolder(path, level, budget))
+public:
+    Walk(QByteArray root, size_t bound) : m_path(std::move(root)), m_budget(bound) {}
+
+    TreeWalkEnd run(const Visit &visit)
+    {
+        struct stat root = {};
+        if (::lstat(m_path.constData(), &root) != 0)
+            return TreeWalkEnd::Unreadable;
+        if (!S_ISDIR(root.st_mode))
+            return TreeWalkEnd::Whole;
+        m_device = root.st_dev;
+        Descriptor folder(::open(m_path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (folder.get() < 0 || !isFolder(folder.get(), m_device, root.st_ino))
+            return TreeWalkEnd::Unreadable;
+        std::optional<TreeWalkEnd> end = enter(std::move(folder), root.st_ino);
+        while (!end && !m_levels.empty())
+            end = m_levels.back().next < m_levels.back().names.size() ? meet(visit) : leave();
+        return end.value_or(TreeWalkEnd::Whole);
+    }
+
+private:
+    // Lists the open folder, which becomes the one looked through.
+    std::optional<TreeWalkEnd> enter(Descriptor folder, ino_t inode)
+    {
+        Level level{{}, 0, m_path.size(), inode};
+        if (const std::optional<TreeWalkEnd> end = listFolder(folder.get(), level, m_budget))
             return end;
-        levels.push_back(std::move(level));
+        m_levels.push_back(std::move(level));
+        m_folder = std::move(folder);
         return std::nullopt;
-    };
-    if (const std::optional<TreeWalkEnd> end = enter(rootStatus.st_dev, rootStatus.st_ino))
-        return *end;
-    while (!levels.empty()) {
-        Level &level = levels.back();
-        if (level.next >= level.names.size()) {
-            levels.pop_back();
-            continue;
-        }
+    }
+
+    // Back to the folder above, which must be the one the walk came from.
+    std::optional<TreeWalkEnd> leave()
+    {
+        m_levels.pop_back();
+        if (m_levels.empty())
+            return std::nullopt;
+        Descriptor parent(::openat(m_folder.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (parent.get() < 0 || !isFolder(parent.get(), m_device, m_levels.back().inode))
+            return TreeWalkEnd::Unreadable;
+        m_folder = std::move(parent);
+        return std::nullopt;
+    }
+
+    // Meets the next entry of the folder looked through, and enters it when the caller asks to.
+    std::optional<TreeWalkEnd> meet(const Visit &visit)
+    {
+        Level &level = m_levels.back();
         const char *name = level.names.data() + level.next;
         const size_t nameSize = std::strlen(name);
         level.next += nameSize + 1;
-        path.truncate(level.pathSize);
-        if (!path.endsWith('/'))
-            path.append('/');
-        path.append(name, static_cast<qsizetype>(nameSize));
+        m_path.truncate(level.pathSize);
+        if (!m_path.endsWith('/'))
+            m_path.append('/');
+        m_path.append(name, static_cast<qsizetype>(nameSize));
         StopPoint();
         Yield();
-        if (path.size() >= PATH_MAX)
+        // What no path reaches, nothing that works by paths can look at, nor move.
+        if (m_path.size() >= PATH_MAX)
             return TreeWalkEnd::PastPathLimit;
         struct statx status = {};
-        if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+        if (::statx(m_folder.get(), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
                     STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO, &status) != 0) {
-            if (errno == ENOENT)
-                continue; // removed since the listing: nothing of it is left to see
-            return TreeWalkEnd::Unreadable;
+            // Removed since the listing: nothing of it is left to see.
+            return errno == ENOENT ? std::nullopt : std::optional(TreeWalkEnd::Unreadable);
         }
-        const dev_t device = makedev(status.stx_dev_major, status.stx_dev_minor);
         const bool mountRoot = (status.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
                                (status.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-        if (mountRoot || device != rootStatus.st_dev)
+        if (mountRoot || makedev(status.stx_dev_major, status.stx_dev_minor) != m_device)
             return TreeWalkEnd::OtherFileSystem;
-        const TreeEntry entry{path, QByteArrayView(name, static_cast<qsizetype>(nameSize)), status.stx_mode,
-                              status.stx_uid};
-        switch (visit(entry)) {
-        case TreeStep::End:
+        const TreeStep step = visit({m_path, QByteArrayView(name, static_cast<qsizetype>(nameSize)),
+                                     status.stx_mode, status.stx_uid});
+        if (step == TreeStep::End)
             return TreeWalkEnd::EndedByCaller;
-        case TreeStep::Pass:
-            break;
-        case TreeStep::Enter:
-            if (S_ISDIR(status.stx_mode)) {
-                if (const std::optional<TreeWalkEnd> end = enter(device, status.stx_ino))
-                    return *end;
-            }
-            break;
-        }
+        if (step == TreeStep::Pass || !S_ISDIR(status.stx_mode))
+            return std::nullopt;
+        // A folder met again below itself is the tree mounted inside itself.
+        if (std::any_of(m_levels.begin(), m_levels.end(),
+                        [&](const Level &above) { return above.inode == status.stx_ino; }))
+            return TreeWalkEnd::OtherFileSystem;
+        Descriptor child(::openat(m_folder.get(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (child.get() < 0 && errno == ENOENT)
+            return std::nullopt;
+        if (child.get() < 0 || !isFolder(child.get(), m_device, status.stx_ino))
+            return TreeWalkEnd::Unreadable;
+        return enter(std::move(child), status.stx_ino);
     }
-    return TreeWalkEnd::Whole;
+
+    QByteArray m_path;
+    size_t m_budget;
+    dev_t m_device = 0;
+    std::vector<Level> m_levels;
+    Descriptor m_folder{-1};
+};
+
+} // namespace
+
+TreeWalkEnd WalkTree(const QByteArray &root, size_t bound, const Visit &visit)
+{
+    return Walk(root, bound).run(visit);
 }
 
 } // namespace fw

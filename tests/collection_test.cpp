@@ -7,6 +7,7 @@
 #include "framework/resources.h"
 #include "framework/statictext.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/isolation.h"
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
@@ -20,12 +21,15 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace testsupport;
@@ -350,6 +354,92 @@ TEST_F(CollectionTest,
              << inHome("Applications/Tools/Parvella.app") << inHome("Applications/Dromaxe 3");
     EXPECT_EQ(registered(), expected);
     EXPECT_EQ(groupLists(), QStringList({"Tessolin II=0:1:2:3:4:5:6:7:8:7:9:", "Dromaxe=10:"}));
+}
+
+TEST_F(CollectionTest, aFolderWhoseTreeCannotBeWhollyLookedThrough_givesOnlyTheProducts)
+{
+    Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "", "", "")};
+    const QStringList suites{"Suite chain", "Suite locked", "Suite sidecar", "Suite unread"};
+    for (const QString &suite : suites)
+        app("Applications/" + suite, "Tessolin.app", "APPLWqj1");
+    // Another maker's application in a folder that this user may not list.
+    app("Applications/Suite locked/Private", "Other.app", "APPLOthr", "Someone");
+    const QByteArray locked = QFile::encodeName(inHome("Applications/Suite locked/Private"));
+    ASSERT_EQ(::chmod(locked.constData(), 0), 0);
+    // A program that this user may run but not read.
+    program("Applications/Suite unread/tool", "\177ELF\2\1");
+    ASSERT_EQ(::chmod(QFile::encodeName(inHome("Applications/Suite unread/tool")).constData(), 0111), 0);
+    // A folder is no sidecar, whatever its name.
+    file("Applications/Suite sidecar/Extras");
+    app("Applications/Suite sidecar/._Extras", "Other.app", "APPLOthr", "Someone");
+    // Another maker's program at the end of a chain of long names, further down than a path reaches:
+    // made in two halves, the second moved into the first.
+    const QString links = QLatin1Char('/') + QString(200, QLatin1Char('n'));
+    const QString firstHalf = "Applications/Suite chain" + links.repeated(12);
+    folder(firstHalf);
+    program("Chain" + links.repeated(9) + "/Other", "\177ELF\2\1");
+    const QString chainEnd = inHome(firstHalf + "/Chain");
+    ASSERT_TRUE(QDir().rename(inHome("Chain"), chainEnd));
+    // Left as the home's removal can take them.
+    const auto removable = qScopeGuard([&] {
+        ::chmod(locked.constData(), 0755);
+        QDir().rename(chainEnd, inHome("Chain"));
+    });
+    {
+        const AsPlainUser plainUser;
+        collect();
+    }
+
+    QStringList expected;
+    for (const QString &suite : suites)
+        expected << inHome("Applications/" + suite + "/Tessolin.app");
+    EXPECT_EQ(registered(), expected);
+}
+
+TEST_F(CollectionTest, aFolderWithAnotherFileSystemInside_givesOnlyTheProducts)
+{
+    Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "", "", "")};
+    app("Applications/Suite loop", "Tessolin.app", "APPLWqj1");
+    folder("Applications/Suite loop/Again");
+    app("Applications/Suite volume", "Tessolin.app", "APPLWqj1");
+    folder("Applications/Suite volume/Volume");
+    const PrivateMounts mounts;
+    if (!mounts.mount({}, inHome("Applications/Suite volume/Volume")) ||
+        !mounts.mount(inHome("Applications/Suite loop"), inHome("Applications/Suite loop/Again")))
+        GTEST_SKIP() << "needs root, and file systems mounted in a namespace of its own";
+    collect();
+
+    EXPECT_EQ(registered(), QStringList({inHome("Applications/Suite loop/Tessolin.app"),
+                                         inHome("Applications/Suite volume/Tessolin.app")}));
+}
+
+TEST_F(CollectionTest, aWideFolderInASuite_isReadNoFurtherThanTheLookGoes)
+{
+    Globals::gItem = {productRow("Tessolin", {{"Tessolin", "APPLWqj1"}}, "", "", "")};
+    app("Applications/Suite", "Tessolin.app", "APPLWqj1");
+    folder("Applications/Suite/Data");
+    const QByteArray data = QFile::encodeName(inHome("Applications/Suite/Data/"));
+    int entries = 0;
+    // The turns of a collection with the suite's folder grown to `size` entries: links of one file per
+    // 50,000 entries, quick to make and within any file system's count of links.
+    const auto turnsWith = [&](int size) {
+        for (; entries < size; ++entries) {
+            const QByteArray name = data + QByteArray::number(entries);
+            const QByteArray linked = data + QByteArray::number(entries - entries % 50000);
+            EXPECT_EQ(entries % 50000 == 0 ? ::close(::creat(name.constData(), 0644))
+                                           : ::link(linked.constData(), name.constData()),
+                      0);
+        }
+        click(toolbar().ToolItem1);
+        int turns = 0;
+        for (; running(); ++turns)
+            step();
+        EXPECT_EQ(registered(), QStringList(inHome("Applications/Suite/Tessolin.app")));
+        return turns;
+    };
+    const int turns = turnsWith(12000);
+    // Five times the entries: not a turn more.
+    EXPECT_EQ(turnsWith(60000), turns);
 }
 
 TEST_F(CollectionTest, applicationsByName_needTheNameAndAnInfoPlistNamingTheMaker)

@@ -111,18 +111,22 @@ TEST_F(FolderItemTest, visible_readsTheServerAttributeOfAFolder)
     EXPECT_EQ(item(QStringLiteral("served")).MacType(), String("fold"));
 }
 
-TEST_F(FolderItemTest, listing_sortsIgnoringCaseAndLeavesOutSidecarsOfPresentEntries)
+TEST_F(FolderItemTest, listing_sortsIgnoringCaseAndLeavesOutSidecarFilesOfPresentEntries)
 {
     testsupport::writeSidecar(file(QStringLiteral("beta")), testsupport::finderInfo("TEXT", "ttxt"));
     file(QStringLiteral("Alpha"));
     file(QStringLiteral("._orphan"));
     file(QStringLiteral("gamma"));
     testsupport::writeSidecar(folder(QStringLiteral("Delta")), testsupport::finderInfo("", ""));
+    // Only a file is a sidecar.
+    file(QStringLiteral("Extras"));
+    folder(QStringLiteral("._Extras"));
     EXPECT_EQ(names(root()),
-              (QStringList{QStringLiteral("._orphan"), QStringLiteral("Alpha"), QStringLiteral("beta"),
-                           QStringLiteral("Delta"), QStringLiteral("gamma")}));
+              (QStringList{QStringLiteral("._Extras"), QStringLiteral("._orphan"), QStringLiteral("Alpha"),
+                           QStringLiteral("beta"), QStringLiteral("Delta"), QStringLiteral("Extras"),
+                           QStringLiteral("gamma")}));
     EXPECT_TRUE(root().Item(0).isNil());
-    EXPECT_TRUE(root().Item(6).isNil());
+    EXPECT_TRUE(root().Item(8).isNil());
 }
 
 TEST_F(FolderItemTest, listing_ordersMixedNamesAsQtComparesThemIgnoringCaseThenByBytes)

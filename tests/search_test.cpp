@@ -367,6 +367,33 @@ TEST_F(SearchTest, stop_keepsTheRowsFoundSoFar_andAddsNoMore)
     EXPECT_EQ(window->pCountFind, 1);
 }
 
+TEST_F(SearchTest, stopWhileAWideFolderIsListed_endsTheRunAtTheNextTurn)
+{
+    // 20,000 links of one file: the folder's listing takes a hundred turns of the event loop.
+    const QByteArray wide = QFile::encodeName(root + "/Wide/");
+    ASSERT_TRUE(makeFolder(root + "/Wide"));
+    ASSERT_EQ(::close(::creat((wide + "0").constData(), 0644)), 0);
+    for (int i = 1; i < 20000; ++i)
+        ASSERT_EQ(::link((wide + "0").constData(), (wide + QByteArray::number(i)).constData()), 0);
+    const auto step = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); };
+    for (int moment = 1; moment < 150; moment += 5) {
+        ModalAnswers modal({choose(root)});
+        click(toolbar().ToolItem6);
+        while (running() && !wheel().Visible())
+            step();
+        for (int turn = 0; turn < moment; ++turn)
+            step();
+        ASSERT_TRUE(running());
+        click(toolbar().ToolItem5);
+        int turns = 0;
+        for (; running(); ++turns)
+            step();
+        EXPECT_EQ(turns, 1) << "Stop pressed at turn " << moment;
+        EXPECT_EQ(status().Text().toQString(), "処理が中止されました。");
+        EXPECT_EQ(list().ListCount(), 0);
+    }
+}
+
 TEST_F(SearchTest, linksToFolders_areNotEntered_soACycleEnds)
 {
     const QString memo = root + "/Sub/memo.alp";

@@ -5,6 +5,7 @@
 #include "framework/folderdialogs.h"
 #include "framework/listbox.h"
 #include "framework/specialfolder.h"
+#include "framework/treewalk.h"
 #include "ui/kindcodes.h"
 #include "ui/window1.h"
 #include "util/cautiondialog.h"
@@ -12,10 +13,12 @@
 #include "util/globals.h"
 
 #include <QByteArrayView>
+#include <QSet>
 
 #include <algorithm>
 #include <climits>
-#include <optional>
+
+#include <sys/stat.h>
 
 using fw::FolderItem;
 using fw::String;
@@ -62,32 +65,13 @@ quint64 lettersOf(const QString &folded)
 }
 
 // The entries a matched folder's tree is looked through up to: a larger tree is not taken whole.
-constexpr int kTreeLookBound = 10000;
+constexpr size_t kTreeLookBound = 10000;
 
 // Whether the name ends in "." and the extension, ignoring case.
-bool hasExtension(const String &name, QByteArrayView dottedExtension)
+bool hasExtension(QByteArrayView name, QByteArrayView dottedExtension)
 {
-    const QByteArray &bytes = name.bytes();
-    return bytes.size() >= dottedExtension.size() &&
-           QByteArrayView(bytes).last(dottedExtension.size()).compare(dottedExtension, Qt::CaseInsensitive) ==
-               0;
-}
-
-// The code of an item met in a tree when it is an application, in the form gGetTypeCre gives it.
-std::optional<String> treeApplicationCode(const FolderItem &item, const FolderItem::Look &look)
-{
-    static const String application("APPL");
-    if (!look.exists)
-        return std::nullopt;
-    if (look.directory)
-        return hasExtension(item.Name(), ".app") ? std::optional(Globals::gGetTypeCre(item)) : std::nullopt;
-    const fw::Executable executable = fw::ExecutableAt(item.nativePath());
-    if (executable == fw::Executable::Link)
-        return std::nullopt; // goes as itself: what it leads to stays
-    if (executable == fw::Executable::Program || look.macType == application ||
-        hasExtension(item.Name(), ".AppImage"))
-        return look.macType + look.macCreator;
-    return std::nullopt;
+    return name.size() >= dottedExtension.size() &&
+           name.last(dottedExtension.size()).compare(dottedExtension, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -290,39 +274,44 @@ std::vector<Thread2::ChildApplication> Thread2::applicationsIn(const FolderItem 
 Thread2::TreeApplications Thread2::applicationsInTree(const FolderItem &folder,
                                                       const std::vector<ChildApplication> &children)
 {
+    static const String application("APPL");
     TreeApplications tree;
-    auto known = children.begin();
+    tree.applications = children;
+    QSet<QByteArray> known;
+    for (const ChildApplication &child : children)
+        known.insert(child.item.nativePath());
+    const QByteArray &top = folder.nativePath();
     // A folder that is itself the maker's application (its Info.plist names the maker) keeps its own
     // innards, as a package does.
     const FolderItem contents = folder.Child("Contents");
-    const auto innards = [&](const FolderItem &item) {
-        return item == contents && Globals::gGetTypeFileInfo(folder);
-    };
-    std::vector<FolderItem> pending{folder};
-    int entries = 0;
-    while (!pending.empty()) {
-        const FolderItem current = std::move(pending.back());
-        pending.pop_back();
-        for (int i = 1; i <= current.Count(); ++i) {
-            if (pWin1->pStopThread2)
-                KillMyself("killGet");
-            if (++entries > kTreeLookBound) {
-                tree.tooLarge = true;
-                return tree;
+    const auto visit = [&](const fw::TreeEntry &entry) {
+        // A link goes as itself: what it leads to stays.
+        if (known.contains(entry.path) || S_ISLNK(entry.mode))
+            return fw::TreeStep::Pass;
+        const bool own = entry.path.size() == top.size() + 1 + entry.name.size();
+        const FolderItem item = FolderItem::fromNativePath(entry.path);
+        if (S_ISDIR(entry.mode)) {
+            if (hasExtension(entry.name, ".app")) {
+                const String code = Globals::gGetTypeCre(item);
+                tree.applications.push_back({item, code, code.toQString()});
+                return fw::TreeStep::Pass;
             }
-            const FolderItem child = current.Item(i);
-            if (known != children.end() && known->item == child) {
-                tree.applications.push_back(*known++);
-            } else {
-                const FolderItem::Look look = child.LookAt();
-                if (const std::optional<String> code = treeApplicationCode(child, look))
-                    tree.applications.push_back({child, *code, code->toQString()});
-                else if (look.directory && !(current == folder && innards(child)))
-                    pending.push_back(child);
-            }
-            fw::Yield();
+            return own && item == contents && Globals::gGetTypeFileInfo(folder) ? fw::TreeStep::Pass
+                                                                                : fw::TreeStep::Enter;
         }
-    }
+        const fw::Executable executable = fw::ExecutableAt(entry.path);
+        // A file that may be a program but cannot be read: the tree cannot be wholly told.
+        if (executable == fw::Executable::Unreadable)
+            return fw::TreeStep::End;
+        const FolderItem::Look look = item.LookAt();
+        if (executable == fw::Executable::Program || look.macType == application ||
+            hasExtension(entry.name, ".AppImage")) {
+            const String code = look.macType + look.macCreator;
+            tree.applications.push_back({item, code, code.toQString()});
+        }
+        return fw::TreeStep::Pass;
+    };
+    tree.whole = fw::WalkTree(top, kTreeLookBound, visit) == fw::TreeWalkEnd::Whole;
     return tree;
 }
 
@@ -416,7 +405,7 @@ String Thread2::registerMatchedFolder(const String &list, ApplicationsEntry &ent
 {
     const TreeApplications &tree = treeApplicationsOf(entry);
     const bool onlyTheRows =
-        !tree.tooLarge &&
+        tree.whole &&
         std::all_of(tree.applications.begin(), tree.applications.end(), [&](const auto &application) {
             return std::any_of(
                 m_rowApplications.begin(), m_rowApplications.end(),

@@ -109,12 +109,14 @@ private:
     };
     std::vector<ChildApplication> applicationsIn(const fw::FolderItem &folder);
     // Every application in a folder's whole tree: a package named ".app" in any case, an item of type
-    // "APPL", a program file or an AppImage. Packages are not entered and links not followed; a tree
-    // larger than the look's bound is taken for one that holds another maker's application. The
-    // folder's own applications, as applicationsIn gave them in listing order, are taken as they are.
+    // "APPL", a program file or an AppImage. Packages are not entered and links not followed. A tree
+    // that could not be wholly looked through (larger than the look's bound, a folder or a program that
+    // cannot be read, a path past the limit, another file system inside) is taken for one that holds
+    // another maker's application. The folder's own applications, as applicationsIn gave them in
+    // listing order, are taken as they are.
     struct TreeApplications
     {
-        bool tooLarge = false;
+        bool whole = false; // every entry of the tree was looked at
         std::vector<ChildApplication> applications;
     };
     TreeApplications applicationsInTree(const fw::FolderItem &folder,
