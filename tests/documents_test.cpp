@@ -5,6 +5,7 @@
 #include "framework/statictext.h"
 #include "framework/volumes.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/isolation.h"
 #include "tests/support/machome.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
@@ -25,10 +26,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <grp.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -438,40 +436,6 @@ TEST_F(DocumentsTest, recordsNamingPlacesThatAreNotTheUsers_registerNothing)
     }
 }
 
-// A mount namespace of the test's own, left at the end: its mounts show nowhere else and end with it.
-class PrivateMounts
-{
-public:
-    PrivateMounts()
-        : m_ready(m_outside >= 0 && ::unshare(CLONE_NEWNS) == 0 &&
-                  ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0)
-    {
-    }
-    ~PrivateMounts()
-    {
-        if (m_outside >= 0 && ::setns(m_outside, CLONE_NEWNS) == 0)
-            ::close(m_outside);
-    }
-    PrivateMounts(const PrivateMounts &) = delete;
-    PrivateMounts &operator=(const PrivateMounts &) = delete;
-
-    // A read-only view of source at target; with no source, a new empty file system there.
-    bool mount(const QString &source, const QString &target) const
-    {
-        const QByteArray at = QFile::encodeName(target);
-        if (source.isEmpty())
-            return m_ready && ::mount("tmpfs", at.constData(), "tmpfs", 0, nullptr) == 0;
-        return m_ready &&
-               ::mount(QFile::encodeName(source).constData(), at.constData(), nullptr, MS_BIND, nullptr) ==
-                   0 &&
-               ::mount(nullptr, at.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    int m_outside = ::open("/proc/self/ns/mnt", O_RDONLY | O_CLOEXEC);
-    bool m_ready;
-};
-
 // Whether a process of that user (in the group of the same id) takes the path for a place where it
 // keeps its files; nullopt when no process of that user could be made.
 std::optional<bool> isUsersLocationFor(uid_t user, const QString &path)
@@ -491,7 +455,7 @@ std::optional<bool> isUsersLocationFor(uid_t user, const QString &path)
 TEST_F(DocumentsTest, folderOnAnotherVolume_countsOnlyWhenItAndAllItHoldsAreTheUsers_andNoAccountsHome)
 {
     QTemporaryDir root; // outlives the mounts beneath it
-    PrivateMounts mounts;
+    testsupport::PrivateMounts mounts;
     const QString volume = root.path() + QStringLiteral("/vol");
     const QString rootBind = root.path() + QStringLiteral("/rootbind");
     const QString passwd = root.path() + QStringLiteral("/passwd");
@@ -571,7 +535,7 @@ TEST_F(DocumentsTest, aCollectionReadsTheMountTableOnce_howeverManyRecordsItReso
 
 TEST_F(DocumentsTest, aVolumePluggedInWhileTheChooserIsOpen_givesTheFolderChosenOnIt)
 {
-    PrivateMounts mounts;
+    testsupport::PrivateMounts mounts;
     const QString volume = QStringLiteral("/media/USB");
     const QString documents = volume + QStringLiteral("/Quillary/Documents");
     if (!mounts.mount({}, QStringLiteral("/media")) || !testsupport::makeFolder(volume))

@@ -179,7 +179,8 @@ private:
     fw::FolderItem m_preferences;
     fw::FolderItem m_applicationSupport;
     std::optional<fw::SpecialFolder::ProtectedLocations> m_protected;
-    // Where documents folders may lie, with the mount table and the accounts read once per run.
+    // Where documents folders may lie, with the accounts read once per run and the mount table once
+    // until something is mounted or unmounted.
     std::optional<fw::SpecialFolder::UserLocations> m_userLocations;
 
     // Lists the search's find as the row's, unless it is gone: the listing may be older than its removal.
