@@ -178,6 +178,21 @@ bool putBack(const TrashEntry &entry, const QByteArray &path)
            ::rename(entry.file.constData(), path.constData()) == 0;
 }
 
+// Whether a Trash the item may go to holds an entry of its name already: then GLib's move and the look
+// for its entry pass every entry of that name, however many there are.
+bool nameTaken(const QByteArray &path)
+{
+    struct stat status = {};
+    if (::lstat(path.constData(), &status) != 0)
+        return false;
+    const QByteArray info = "info/" + nameOf(path) + ".trashinfo";
+    for (const TrashFolder &trash : trashFoldersFor(path, status.st_dev)) {
+        if (::lstat(joined(trash.path, info).constData(), &status) == 0)
+            return true;
+    }
+    return false;
+}
+
 TrashResult moveNow(const QByteArray &path, TrashFault fault)
 {
     struct stat before = {};
@@ -248,10 +263,13 @@ std::optional<QByteArray> TrashInfoOriginalPath(const QByteArray &content, const
 
 TrashResult MoveToTrash(const QByteArray &path)
 {
-    // GLib's move and the look for its entry take time in proportion to the entries of the same name
-    // in the Trash: they run beside the window's thread, which keeps turning while a thread waits here.
-    // Should the waiting thread be ended meanwhile, the future's end waits for the move, which owns
-    // copies of all it uses.
+    // Under a free name the move and the look take a few calls each, fewer than a hand-over to another
+    // thread costs.
+    if (!nameTaken(path))
+        return moveNow(path, g_fault);
+    // Else they run beside the window's thread, which keeps turning while a thread waits here. Should
+    // the waiting thread be ended meanwhile, the future's end waits for the move, which owns copies of
+    // all it uses.
     std::future<TrashResult> move =
         std::async(std::launch::async, [path, fault = g_fault] { return moveNow(path, fault); });
     while (move.wait_for(kMoveWaitSlice) != std::future_status::ready)
