@@ -3,9 +3,10 @@
 #   bench/run_all.sh [--quick] [--large] [--runs N] [DIR]
 # DIR (default ${TMPDIR:-/var/tmp}/velloran-bench) holds the trees, written once and reused; its file
 # system must keep user extended attributes. The Release build goes to build-bench/.
-#   --quick   the 10k tree, 20k finds, the 300-product collection and 2.5k pieces moved to the Trash
-#             only, 3 runs (else also the 100k tree and finds, a folder of 300,000 files with links to
-#             itself, a 60,000-level chain of folders, 10,000 products and 10k pieces moved)
+#   --quick   the 10k tree, 20k finds, the 300-product collection, 2.5k pieces moved to the Trash and
+#             the sample home's moved beside 20,000 items of one name only, 3 runs (else also the 100k
+#             tree and finds, a folder of 300,000 files with links to itself, a 60,000-level chain of
+#             folders, 10,000 products and 10k pieces moved)
 #   --large   the 1M-entry tree as well
 #   --runs N  runs of each job (default 5)
 # Each run is a process of its own, beside the reference's run in the same round, with warm caches.
@@ -33,7 +34,8 @@ dir=$(cd "$dir" && pwd)
 build=$source_dir/build-bench
 echo "building Release in $build ..." >&2
 { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$build" -j4 --target make_bench_trees reference_walk search_bench collection_bench trash_bench msgbox_bench; } \
+    cmake --build "$build" -j4 --target make_bench_trees reference_walk search_bench collection_bench trash_bench \
+        msgbox_bench velloran-samplehome; } \
     >"$dir/build.log" 2>&1 || { tail -30 "$dir/build.log" >&2; exit 1; }
 bin=$build/bench
 
@@ -215,6 +217,31 @@ for t in $trash_jobs; do
         round=$((round + 1))
     done
 done
+# The sample home, whose three pieces named "Tessolin II" go into a Trash holding 20,000 entries of
+# that name ("Tessolin II", "Tessolin II.2", ...): each move's look for a free name, GLib's and ours,
+# passes them all.
+if [ ! -f "$dir/trash-home-namesakes.done" ]; then
+    echo "writing $dir/trash-home-namesakes ..." >&2
+    rm -rf "${dir:?}/trash-home-namesakes"
+    "$build/tools/velloran-samplehome" "$dir/trash-home-namesakes" >/dev/null
+    trash=$dir/trash-home-namesakes/.local/share/Trash
+    mkdir -p "$trash/files" "$trash/info"
+    i=1
+    while [ $i -le 20000 ]; do
+        name="Tessolin II.$i"
+        if [ $i = 1 ]; then name="Tessolin II"; fi
+        : >"$trash/files/$name"
+        printf '[Trash Info]\nPath=/var/tmp/%s\nDeletionDate=2024-01-01T10:00:00\n' "$name" >"$trash/info/$name.trashinfo"
+        i=$((i + 1))
+    done
+    touch "$dir/trash-home-namesakes.done"
+fi
+echo "move to the Trash, the sample home beside 20,000 of the same name ..." >&2
+round=1
+while [ $round -le "$runs" ]; do
+    trash_round trash-namesakes $round "$dir/trash-home-namesakes" "$source_dir/Resources/appList.txt" 300 || break
+    round=$((round + 1))
+done
 rm -rf "${dir:?}/trash-work"
 # The end-of-run message naming every piece of a run that moved none: 4,000 of them, and 35,000 (a
 # 10,000-row catalogue's collection).
@@ -326,8 +353,8 @@ END {
     print ""
     print "| move to the Trash | ours, s: median [min-max] | gio trash of the same paths, s | ratio | pieces, moved, messages | largest stall, worst run |"
     print "|---|---|---|---|---|---|"
-    split("10k 2.5k 2.5k-held", names, " ")
-    for (i = 1; i <= 3; i++) {
+    split("10k 2.5k 2.5k-held namesakes", names, " ")
+    for (i = 1; i <= 4; i++) {
         j = "trash-" names[i]
         if (!(j in seen)) continue
         note = ""
@@ -337,7 +364,8 @@ END {
             if ((j, "pieces", r) in x && x[j, "pieces", r] != x[j ".ref", "pieces", r]) note = note sprintf(" MISMATCH in round %d", r)
         }
         n = values(j, "stall_ms", v)
-        printf "| %s%s | %s | %s | %s | %s, %s, %s | %.1f ms |\n", names[i] == "2.5k-held" ? "2.5k pieces into a Trash holding 20,000" : names[i] " pieces", note, fig(j, "seconds"), fig(j ".ref", "seconds"), ratio(j, j ".ref"), x[j, "pieces", 1], x[j, "trashed", 1], x[j, "messages", 1], n ? v[n] : -1
+        label = names[i] == "2.5k-held" ? "2.5k pieces into a Trash holding 20,000" : names[i] == "namesakes" ? "the sample home, three pieces named \"Tessolin II\" beside 20,000 of that name" : names[i] " pieces"
+        printf "| %s%s | %s | %s | %s | %s, %s, %s | %.1f ms |\n", label, note, fig(j, "seconds"), fig(j ".ref", "seconds"), ratio(j, j ".ref"), x[j, "pieces", 1], x[j, "trashed", 1], x[j, "messages", 1], n ? v[n] : -1
     }
     if ("trash-2.5k-held" in seen) printf "\n2.5k pieces into the full Trash: %s the time into an empty one (medians).\n", ratio("trash-2.5k-held", "trash-2.5k")
 }' "$results" | tee -a "$dir/table.md"

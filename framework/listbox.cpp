@@ -727,6 +727,7 @@ void Listbox::addRow(const String &text, bool folder)
 // Keeps every remembered place on the same row after rows were inserted at `at`.
 void Listbox::insertRows(int at, int count)
 {
+    ++m_revision;
     for (Expansion *expansion : m_expansions) {
         if (at <= expansion->parent)
             expansion->parent += count;
@@ -742,6 +743,7 @@ void Listbox::insertRows(int at, int count)
 // Keeps every remembered place on the same row after rows at..at+count-1 were removed.
 void Listbox::removeRows(int at, int count)
 {
+    ++m_revision;
     const auto shift = [at, count](int &place) {
         if (place >= at + count)
             place -= count;
@@ -811,6 +813,7 @@ String Listbox::Cell(int row, int column) const
 void Listbox::setCell(int row, int column, const String &text)
 {
     checkCell(row, column);
+    ++m_revision;
     m_model->rowAt(row).setText(ColumnCount(), column, text);
     m_model->changed(row, column);
 }
@@ -910,6 +913,7 @@ void Listbox::DeleteAllRows()
     for (Expansion *expansion : m_expansions)
         expansion->alive = false;
     const bool wasSelected = m_listIndex >= 0;
+    ++m_revision;
     m_showingSelection = true;
     m_model->clear();
     m_showingSelection = false;

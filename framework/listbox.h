@@ -4,6 +4,7 @@
 #include "framework/picture.h"
 #include "framework/string.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -43,6 +44,9 @@ public:
     // The row just added, -1 before any.
     int LastIndex() const { return m_lastIndex; }
     int ListCount() const;
+    // Changes whenever a row is added or removed or a cell's text is set; ticks, the selection and
+    // pictures leave it. What is known of the rows by their places holds while it stays the same.
+    uint64_t Revision() const { return m_revision; }
 
     // The selected row, -1 for none. Setting it raises Change when it changes.
     int ListIndex() const { return m_listIndex; }
@@ -105,6 +109,7 @@ private:
     String m_columnWidths;
     int m_lastIndex = -1;
     int m_listIndex = -1;
+    uint64_t m_revision = 0;
     bool m_showingSelection = false;
     bool m_userExpansion = true;
     // ExpandRow events in progress, innermost last; a thread's expansion may wait at a yield while the

@@ -24,7 +24,9 @@ struct TrashResult
 
 // Moves the item at the path (its exact bytes) to the Trash of its volume. A move counts only when
 // the Trash can give the item back: an info file that does not name the original path (a full disk
-// leaves it empty) is removed and the item renamed back to its place.
+// leaves it empty) is removed and the item renamed back to its place. When the Trash holds entries of
+// the item's name already, the move is made beside the window's thread, and a cooperative thread that
+// calls this yields until it is done.
 TrashResult MoveToTrash(const QByteArray &path);
 
 // The original path that the bytes of a Trash info file name, when they name one and a deletion date

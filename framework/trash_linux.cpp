@@ -1,5 +1,7 @@
 #include "framework/trash.h"
 
+#include "framework/thread.h"
+
 // Qt's "signals" keyword would clash with a field name in the GIO headers.
 #pragma push_macro("signals")
 #undef signals
@@ -9,7 +11,9 @@
 #include <QList>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -26,6 +30,8 @@ TrashFault g_fault = TrashFault::None;
 
 // An info file is a few short lines; anything longer is no info file of ours.
 constexpr qsizetype kInfoFileLimit = qsizetype{64} * 1024;
+// How long a wait for a move holds the window's thread before it yields.
+constexpr std::chrono::milliseconds kMoveWaitSlice{1};
 
 struct GObjectDeleter
 {
@@ -132,11 +138,18 @@ std::vector<TrashEntry> entriesHolding(const QByteArray &path, const struct stat
     return entries;
 }
 
+// Only a regular file is read: a named pipe or a device planted under an entry's name would block
+// the open or the read for good.
 QByteArray readInfoFile(const QByteArray &info)
 {
-    const int fd = ::open(info.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(info.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return {};
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return {};
+    }
     QByteArray content(kInfoFileLimit, Qt::Uninitialized);
     qsizetype size = 0;
     while (size < content.size()) {
@@ -163,6 +176,64 @@ bool putBack(const TrashEntry &entry, const QByteArray &path)
     struct stat status = {};
     return errno == EINVAL && ::lstat(path.constData(), &status) != 0 && errno == ENOENT &&
            ::rename(entry.file.constData(), path.constData()) == 0;
+}
+
+// Whether a Trash the item may go to holds an entry of its name already: then GLib's move and the look
+// for its entry pass every entry of that name, however many there are.
+bool nameTaken(const QByteArray &path)
+{
+    struct stat status = {};
+    if (::lstat(path.constData(), &status) != 0)
+        return false;
+    const QByteArray info = "info/" + nameOf(path) + ".trashinfo";
+    for (const TrashFolder &trash : trashFoldersFor(path, status.st_dev)) {
+        if (::lstat(joined(trash.path, info).constData(), &status) == 0)
+            return true;
+    }
+    return false;
+}
+
+TrashResult moveNow(const QByteArray &path, TrashFault fault)
+{
+    struct stat before = {};
+    if (::lstat(path.constData(), &before) != 0)
+        return {TrashOutcome::Refused, {}};
+    const std::unique_ptr<GFile, GObjectDeleter> file(g_file_new_for_path(path.constData()));
+    GError *error = nullptr;
+    if (!g_file_trash(file.get(), nullptr, &error)) {
+        qWarning("cannot move %s to the Trash: %s", path.constData(), error->message);
+        g_error_free(error);
+        return {TrashOutcome::Refused, {}};
+    }
+    const std::vector<TrashEntry> entries = entriesHolding(path, before);
+    if (fault != TrashFault::None) {
+        for (const TrashEntry &entry : entries) {
+            if (namedPath(entry) == path)
+                ::truncate(entry.info.constData(), 0);
+        }
+        if (fault == TrashFault::PlaceTaken)
+            ::close(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    }
+    // Hard links trashed earlier share the inode; their info files name other places.
+    std::vector<const TrashEntry *> unrecorded;
+    for (const TrashEntry &entry : entries) {
+        const std::optional<QByteArray> named = namedPath(entry);
+        if (named == path)
+            return {TrashOutcome::Moved, entry.file};
+        if (!named)
+            unrecorded.push_back(&entry);
+    }
+    if (unrecorded.size() == 1 && putBack(*unrecorded.front(), path)) {
+        ::unlink(unrecorded.front()->info.constData());
+        qWarning("the Trash did not record %s; moved it back", path.constData());
+        return {TrashOutcome::PutBack, path};
+    }
+    qWarning("the Trash did not record %s, and it could not be moved back", path.constData());
+    // The Trash takes the first free name, so the last entry holding the item is the newest.
+    const QByteArray lies = unrecorded.empty()
+                                ? joined(trashFoldersFor(path, before.st_dev).front().path, "files")
+                                : unrecorded.back()->file;
+    return {TrashOutcome::Stranded, lies};
 }
 
 } // namespace
@@ -192,45 +263,18 @@ std::optional<QByteArray> TrashInfoOriginalPath(const QByteArray &content, const
 
 TrashResult MoveToTrash(const QByteArray &path)
 {
-    struct stat before = {};
-    if (::lstat(path.constData(), &before) != 0)
-        return {TrashOutcome::Refused, {}};
-    const std::unique_ptr<GFile, GObjectDeleter> file(g_file_new_for_path(path.constData()));
-    GError *error = nullptr;
-    if (!g_file_trash(file.get(), nullptr, &error)) {
-        qWarning("cannot move %s to the Trash: %s", path.constData(), error->message);
-        g_error_free(error);
-        return {TrashOutcome::Refused, {}};
-    }
-    const std::vector<TrashEntry> entries = entriesHolding(path, before);
-    if (g_fault != TrashFault::None) {
-        for (const TrashEntry &entry : entries) {
-            if (namedPath(entry) == path)
-                ::truncate(entry.info.constData(), 0);
-        }
-        if (g_fault == TrashFault::PlaceTaken)
-            ::close(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    }
-    // Hard links trashed earlier share the inode; their info files name other places.
-    std::vector<const TrashEntry *> unrecorded;
-    for (const TrashEntry &entry : entries) {
-        const std::optional<QByteArray> named = namedPath(entry);
-        if (named == path)
-            return {TrashOutcome::Moved, entry.file};
-        if (!named)
-            unrecorded.push_back(&entry);
-    }
-    if (unrecorded.size() == 1 && putBack(*unrecorded.front(), path)) {
-        ::unlink(unrecorded.front()->info.constData());
-        qWarning("the Trash did not record %s; moved it back", path.constData());
-        return {TrashOutcome::PutBack, path};
-    }
-    qWarning("the Trash did not record %s, and it could not be moved back", path.constData());
-    // The Trash takes the first free name, so the last entry holding the item is the newest.
-    const QByteArray lies = unrecorded.empty()
-                                ? joined(trashFoldersFor(path, before.st_dev).front().path, "files")
-                                : unrecorded.back()->file;
-    return {TrashOutcome::Stranded, lies};
+    // Under a free name the move and the look take a few calls each, fewer than a hand-over to another
+    // thread costs.
+    if (!nameTaken(path))
+        return moveNow(path, g_fault);
+    // Else they run beside the window's thread, which keeps turning while a thread waits here. Should
+    // the waiting thread be ended meanwhile, the future's end waits for the move, which owns copies of
+    // all it uses.
+    std::future<TrashResult> move =
+        std::async(std::launch::async, [path, fault = g_fault] { return moveNow(path, fault); });
+    while (move.wait_for(kMoveWaitSlice) != std::future_status::ready)
+        Yield();
+    return move.get();
 }
 
 void SetTrashFault(TrashFault fault)

@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,17 @@ TEST(RealTrashTest, aMoveNeitherRecordedNorUndone_namesWhereTheItemLies)
 TEST(RealTrashTest, piecesNamedInShiftJis_areListedReadably_andMovedByTheirOwnBytes)
 {
     runInSampleHome("shiftJisPieces_listedReadably_goByTheirBytes_andTheirUtf8TwinStays");
+}
+
+// A hang fails here once the child's time is up.
+TEST(RealTrashTest, aNamedPipeInTheTrashUnderThePiecesName_neitherHangsNorStopsTheMove)
+{
+    runInSampleHome("pipeInTheTrash_underThePiecesName_theMoveEnds_andThePieceIsInTheTrash");
+}
+
+TEST(RealTrashTest, aMoveBesideManyEntriesOfTheSameName_letsTheWindowRunMeanwhile)
+{
+    runInSampleHome("manyEntriesOfThePiecesName_theWindowTurnsWhileThePieceMoves");
 }
 
 // A folder from which nothing can be moved: immutable, since root ignores permissions; read-only for
@@ -553,6 +565,65 @@ TEST_F(TrashInSampleHome, shiftJisPieces_listedReadably_goByTheirBytes_andTheirU
     listed.sort();
     expected.sort();
     EXPECT_EQ(listed, expected);
+}
+
+TEST_F(TrashInSampleHome, pipeInTheTrash_underThePiecesName_theMoveEnds_andThePieceIsInTheTrash)
+{
+    // A hard link of the piece in the Trash's entry of its name, whose info file is a named pipe.
+    const QString plist = QStringLiteral("Library/Preferences/Ombrisk.plist");
+    const QString trash = home + QStringLiteral("/.local/share/Trash");
+    ASSERT_TRUE(testsupport::makeFolder(trash + QStringLiteral("/files")));
+    ASSERT_TRUE(testsupport::makeFolder(trash + QStringLiteral("/info")));
+    const QByteArray pipe = QFile::encodeName(trash + QStringLiteral("/info/Ombrisk.plist.trashinfo"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    ASSERT_EQ(::link(QFile::encodeName(at(plist)).constData(),
+                     QFile::encodeName(trash + QStringLiteral("/files/Ombrisk.plist")).constData()),
+              0);
+    group("製品", {piece(plist, "PL")});
+
+    runTrashThread();
+
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    EXPECT_FALSE(present(at(plist)));
+    ASSERT_EQ(::unlink(pipe.constData()), 0) << "trash-list would wait on it";
+    EXPECT_EQ(listedHere(), QStringList{at(plist)});
+}
+
+TEST_F(TrashInSampleHome, manyEntriesOfThePiecesName_theWindowTurnsWhileThePieceMoves)
+{
+    const QString folder = at(QStringLiteral("Applications/Tessolin II"));
+    const QString sidecar = at(QStringLiteral("Applications/._Tessolin II"));
+    ASSERT_TRUE(testsupport::writeSidecar(folder, testsupport::finderInfo("fold", "MACS")));
+    // Entries of the piece's name, "Tessolin II" and "Tessolin II.2" on: links to one file, quickly made.
+    const QByteArray trash = QFile::encodeName(home) + "/.local/share/Trash";
+    ASSERT_TRUE(testsupport::writeFile(QFile::decodeName(trash + "/files/Tessolin II")));
+    ASSERT_TRUE(testsupport::writeFile(
+        QFile::decodeName(trash + "/info/Tessolin II.trashinfo"),
+        "[Trash Info]\nPath=/elsewhere/Tessolin II\nDeletionDate=2024-01-01T10:00:00\n"));
+    const auto link = [&](const char *from, const QByteArray &to) {
+        return ::link(QByteArray(trash + from).constData(), QByteArray(trash + to).constData()) == 0;
+    };
+    for (int n = 2; n <= 5000; ++n) {
+        const QByteArray name = "Tessolin II." + QByteArray::number(n);
+        ASSERT_TRUE(link("/files/Tessolin II", "/files/" + name));
+        ASSERT_TRUE(link("/info/Tessolin II.trashinfo", "/info/" + name + ".trashinfo"));
+    }
+    group("製品", {piece(QStringLiteral("Applications/Tessolin II"), "AD")});
+    // The piece has left its place and its sidecar, which goes right after it, has not: the piece's
+    // move is under way.
+    int turnsMidMove = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { turnsMidMove += !present(folder) && present(sidecar); });
+    probe.start(0);
+
+    runTrashThread();
+
+    probe.stop();
+    EXPECT_GT(turnsMidMove, 0) << "the window waited for the whole move";
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    QStringList listed = listedHere();
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{sidecar, folder}));
 }
 
 } // namespace

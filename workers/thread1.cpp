@@ -8,8 +8,6 @@
 #include "util/debugconsolemodule.h"
 #include "workers/finderscripts.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -37,7 +35,8 @@ void Thread1::DeleteItem()
         if (list.CellCheck(row, Window1::NameColumn) &&
             !list.Cell(row, Window1::KindCaptionColumn).isEmpty()) {
             const int32_t index = fw::ToInt32(fw::Val(list.Cell(row, Window1::ReferenceColumn)));
-            if (index >= 0 && index < pWin1->pFI.size()) {
+            if (index >= 0 && index < pWin1->pFI.size() && !m_tried.contains(index) && !keptByARow(index)) {
+                m_tried.insert(index);
                 const fw::FolderItem f = pWin1->pFI[index].Value("item").FolderItemValue();
                 DebugConsoleModule::TRACE(f.AbsolutePath());
                 if (f.Exists())
@@ -71,6 +70,27 @@ void Thread1::movePiece(const fw::FolderItem &f, const String &kind,
     }
     if (moved)
         m_moved.push_back(f.nativePath());
+}
+
+// A piece under several rows stays when any of them is unticked: the user chose to keep it. The
+// rows of each piece are found again only when the list's rows have changed (the user may expand or
+// collapse rows while the walk runs); their ticks are read now.
+bool Thread1::keptByARow(int32_t index)
+{
+    const fw::Listbox &list = pWin1->Listbox1();
+    if (m_rowsRevision != list.Revision()) {
+        m_rowsOfPiece.clear();
+        for (int row = 0; row < list.ListCount(); ++row) {
+            if (list.CellType(row, Window1::NameColumn) == fw::Listbox::TypeCheckBox &&
+                !list.Cell(row, Window1::KindCaptionColumn).isEmpty())
+                m_rowsOfPiece[fw::ToInt32(fw::Val(list.Cell(row, Window1::ReferenceColumn)))].push_back(row);
+        }
+        m_rowsRevision = list.Revision();
+    }
+    const auto rows = m_rowsOfPiece.constFind(index);
+    return rows != m_rowsOfPiece.cend() && std::any_of(rows->begin(), rows->end(), [&](int row) {
+               return !list.CellCheck(row, Window1::NameColumn);
+           });
 }
 
 // A piece moved at an earlier row, or inside a folder moved at one, is gone because it went.

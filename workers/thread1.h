@@ -6,7 +6,10 @@
 #include "framework/thread.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QSet>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -29,6 +32,7 @@ private:
     void movePiece(const fw::FolderItem &f, const fw::String &kind,
                    const std::optional<fw::ItemIdentity> &found);
     bool wentEarlier(const fw::FolderItem &f) const;
+    bool keptByARow(int32_t index);
 
     // What happened to a piece that did not move.
     enum class Fate { Stayed, Gone, Stranded };
@@ -45,4 +49,9 @@ private:
     // What did not move, in the order the walk met it; the paths of the pieces that did.
     std::vector<Unmoved> m_failures;
     std::vector<QByteArray> m_moved;
+    // The registry indexes of the pieces tried so far: each is tried, and reported, once.
+    QSet<int32_t> m_tried;
+    // The rows of each piece, by registry index, as the list stood at the revision noted.
+    QHash<int32_t, std::vector<int>> m_rowsOfPiece;
+    std::optional<uint64_t> m_rowsRevision;
 };
