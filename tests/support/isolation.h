@@ -15,9 +15,8 @@
 
 namespace testsupport {
 
-// While it lives, the calling thread is held to the files' permissions as any user is: root's power
-// to read and search whatever it likes is set aside (the program's cooperative threads run on this
-// thread too). For anyone else it changes nothing.
+// While it lives, root's power to read and search any file is set aside on the calling thread, where
+// the program's cooperative threads run too. For anyone else it changes nothing.
 class AsPlainUser
 {
 public:
@@ -59,8 +58,7 @@ public:
     PrivateMounts(const PrivateMounts &) = delete;
     PrivateMounts &operator=(const PrivateMounts &) = delete;
 
-    // A read-only view of source at target; with no source, a new empty file system there. False when
-    // it cannot be made (not root, or no namespaces here).
+    // A read-only view of source at target; with no source, a new empty file system; false if not made.
     bool mount(const QString &source, const QString &target) const
     {
         const QByteArray at = QFile::encodeName(target);
