@@ -436,8 +436,7 @@ TEST_F(DocumentsTest, recordsNamingPlacesThatAreNotTheUsers_registerNothing)
     }
 }
 
-// Whether a process of that user (in the group of the same id) takes the path for a place where it
-// keeps its files; nullopt when no process of that user could be made.
+// Whether a process of that user and group takes the path for its own place; nullopt if none ran.
 std::optional<bool> isUsersLocationFor(uid_t user, const QString &path)
 {
     const pid_t child = ::fork();

@@ -371,8 +371,7 @@ TEST_F(SearchTest, stopWhileAWideFolderIsListed_endsTheRunAtTheNextTurn)
 {
     // 20,000 links of one file: the folder's listing takes a hundred turns of the event loop.
     const QByteArray wide = QFile::encodeName(root + "/Wide/");
-    ASSERT_TRUE(makeFolder(root + "/Wide"));
-    ASSERT_EQ(::close(::creat((wide + "0").constData(), 0644)), 0);
+    ASSERT_TRUE(writeFile(root + "/Wide/0"));
     for (int i = 1; i < 20000; ++i)
         ASSERT_EQ(::link((wide + "0").constData(), (wide + QByteArray::number(i)).constData()), 0);
     const auto step = [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); };
@@ -475,17 +474,13 @@ private:
 
 TEST_F(SearchTest, aChainOfFoldersBeyondThePathLimit_isSearchedToTheLimit_inLittleMemory)
 {
-    // The kernel's peak of the resident set, started afresh before the search: what it grows by is
-    // the search's own, whatever ran before it in the process.
+    // The kernel's peak of the resident set, started afresh before the search so that what it grows by
+    // is the search's own.
     const auto peakKiB = [] {
         QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1L;
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').constFirst().toLong();
-        }
-        return -1L;
+        const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+        const qsizetype at = text.indexOf("VmHWM:");
+        return at < 0 ? -1L : text.mid(at + 6, text.indexOf("kB", at) - at - 6).trimmed().toLong();
     };
     const DeepChain chain(root, 2000);
     ASSERT_TRUE(chain.made());

@@ -251,6 +251,10 @@ protected:
     {
         return testsupport::trashListedPaths().filter(QFileInfo(home).path() + QLatin1Char('/'));
     }
+    QByteArray inTrash(const QByteArray &relative) const
+    {
+        return QFile::encodeName(home) + "/.local/share/Trash/" + relative;
+    }
     static bool present(const QString &path)
     {
         return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
@@ -569,15 +573,13 @@ TEST_F(TrashInSampleHome, shiftJisPieces_listedReadably_goByTheirBytes_andTheirU
 
 TEST_F(TrashInSampleHome, pipeInTheTrash_underThePiecesName_theMoveEnds_andThePieceIsInTheTrash)
 {
-    // A hard link of the piece in the Trash's entry of its name, whose info file is a named pipe.
+    // The Trash's entry of the piece's name: a hard link of the piece, its info file a named pipe.
     const QString plist = QStringLiteral("Library/Preferences/Ombrisk.plist");
-    const QString trash = home + QStringLiteral("/.local/share/Trash");
-    ASSERT_TRUE(testsupport::makeFolder(trash + QStringLiteral("/files")));
-    ASSERT_TRUE(testsupport::makeFolder(trash + QStringLiteral("/info")));
-    const QByteArray pipe = QFile::encodeName(trash + QStringLiteral("/info/Ombrisk.plist.trashinfo"));
+    ASSERT_TRUE(testsupport::makeFolder(QFile::decodeName(inTrash("files"))));
+    ASSERT_TRUE(testsupport::makeFolder(QFile::decodeName(inTrash("info"))));
+    const QByteArray pipe = inTrash("info/Ombrisk.plist.trashinfo");
     ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
-    ASSERT_EQ(::link(QFile::encodeName(at(plist)).constData(),
-                     QFile::encodeName(trash + QStringLiteral("/files/Ombrisk.plist")).constData()),
+    ASSERT_EQ(::link(QFile::encodeName(at(plist)).constData(), inTrash("files/Ombrisk.plist").constData()),
               0);
     group("製品", {piece(plist, "PL")});
 
@@ -594,23 +596,19 @@ TEST_F(TrashInSampleHome, manyEntriesOfThePiecesName_theWindowTurnsWhileThePiece
     const QString folder = at(QStringLiteral("Applications/Tessolin II"));
     const QString sidecar = at(QStringLiteral("Applications/._Tessolin II"));
     ASSERT_TRUE(testsupport::writeSidecar(folder, testsupport::finderInfo("fold", "MACS")));
-    // Entries of the piece's name, "Tessolin II" and "Tessolin II.2" on: links to one file, quickly made.
-    const QByteArray trash = QFile::encodeName(home) + "/.local/share/Trash";
-    ASSERT_TRUE(testsupport::writeFile(QFile::decodeName(trash + "/files/Tessolin II")));
+    // "Tessolin II" and "Tessolin II.2" on in the Trash: links to one file, quickly made.
+    ASSERT_TRUE(testsupport::writeFile(QFile::decodeName(inTrash("files/Tessolin II"))));
     ASSERT_TRUE(testsupport::writeFile(
-        QFile::decodeName(trash + "/info/Tessolin II.trashinfo"),
+        QFile::decodeName(inTrash("info/Tessolin II.trashinfo")),
         "[Trash Info]\nPath=/elsewhere/Tessolin II\nDeletionDate=2024-01-01T10:00:00\n"));
-    const auto link = [&](const char *from, const QByteArray &to) {
-        return ::link(QByteArray(trash + from).constData(), QByteArray(trash + to).constData()) == 0;
-    };
     for (int n = 2; n <= 5000; ++n) {
-        const QByteArray name = "Tessolin II." + QByteArray::number(n);
-        ASSERT_TRUE(link("/files/Tessolin II", "/files/" + name));
-        ASSERT_TRUE(link("/info/Tessolin II.trashinfo", "/info/" + name + ".trashinfo"));
+        for (const char *entry : {"files/Tessolin II", "info/Tessolin II.trashinfo"}) {
+            const QByteArray numbered = QByteArray(entry).replace("II", "II." + QByteArray::number(n));
+            ASSERT_EQ(::link(inTrash(entry).constData(), inTrash(numbered).constData()), 0);
+        }
     }
     group("製品", {piece(QStringLiteral("Applications/Tessolin II"), "AD")});
-    // The piece has left its place and its sidecar, which goes right after it, has not: the piece's
-    // move is under way.
+    // Turns of the window while the piece has left and its sidecar, which goes right after it, has not.
     int turnsMidMove = 0;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] { turnsMidMove += !present(folder) && present(sidecar); });
@@ -618,7 +616,6 @@ TEST_F(TrashInSampleHome, manyEntriesOfThePiecesName_theWindowTurnsWhileThePiece
 
     runTrashThread();
 
-    probe.stop();
     EXPECT_GT(turnsMidMove, 0) << "the window waited for the whole move";
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     QStringList listed = listedHere();

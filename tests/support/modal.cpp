@@ -85,12 +85,7 @@ void ModalAnswers::poll()
 
 ModalAnswers::Answer acceptMessage()
 {
-    return [](QWidget *modal) {
-        const auto message = messageIn(modal);
-        if (message)
-            message->dialog->accept();
-        return message.has_value();
-    };
+    return readMessage(nullptr);
 }
 
 ModalAnswers::Answer readMessage(QString *text)
@@ -99,7 +94,8 @@ ModalAnswers::Answer readMessage(QString *text)
         const auto message = messageIn(modal);
         if (!message)
             return false;
-        *text = message->text;
+        if (text != nullptr)
+            *text = message->text;
         message->dialog->accept();
         return true;
     };

@@ -74,12 +74,10 @@ struct MessageShown
     QRect pressed; // the button pressed, on the desktop
 };
 
-// The answers below take a message as the framework shows it: a message box, or, for a text that a box
-// would not fit on the screen, a dialog whose lines scroll above its buttons.
-
+// A message below is a message box, or the dialog whose lines scroll for a text no box fits on screen.
 // A message box, accepted.
 ModalAnswers::Answer acceptMessage();
-// A message box, accepted after its text is kept in `text`.
+// A message box, accepted after its text is kept in `text` when given.
 ModalAnswers::Answer readMessage(QString *text);
 // A message box, answered with the button of that caption; what it showed is kept in `shown`
 // when given. A box without that button is not taken.
