@@ -1,5 +1,6 @@
 #include "framework/itemidentity.h"
 
+#include "framework/descriptor.h"
 #include "framework/nolinks.h"
 
 #include <QList>
@@ -16,25 +17,6 @@
 namespace fw {
 
 namespace {
-
-// Closes the folder that holds the item once the item has been looked at.
-class Folder
-{
-public:
-    explicit Folder(int fd) : m_fd(fd) {}
-    ~Folder()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Folder(const Folder &) = delete;
-    Folder &operator=(const Folder &) = delete;
-
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool isComponent(const QByteArray &name)
 {
@@ -92,10 +74,10 @@ std::optional<ItemIdentity> IdentityOf(const QByteArray &absolutePath)
         return std::nullopt;
     const qsizetype slash = absolutePath.lastIndexOf('/');
     // The folder that holds the item, reached without following a link.
-    Folder folder(OpenWithoutLinks(AT_FDCWD, slash == 0 ? QByteArray("/") : absolutePath.left(slash),
-                                   O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder.fd() < 0 ||
-        ::fstatat(folder.fd(), names.last().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+    const Descriptor folder(OpenWithoutLinks(
+        AT_FDCWD, slash == 0 ? QByteArray("/") : absolutePath.left(slash), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0 ||
+        ::fstatat(folder.get(), names.last().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return std::nullopt;
     return identityFrom(status);
 }

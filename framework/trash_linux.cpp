@@ -1,5 +1,6 @@
 #include "framework/trash.h"
 
+#include "framework/descriptor.h"
 #include "framework/thread.h"
 
 // Qt's "signals" keyword would clash with a field name in the GIO headers.
@@ -142,23 +143,18 @@ std::vector<TrashEntry> entriesHolding(const QByteArray &path, const struct stat
 // the open or the read for good.
 QByteArray readInfoFile(const QByteArray &info)
 {
-    const int fd = ::open(info.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+    const Descriptor fd(::open(info.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return {};
-    }
     QByteArray content(kInfoFileLimit, Qt::Uninitialized);
     qsizetype size = 0;
     while (size < content.size()) {
-        const ssize_t n = ::read(fd, content.data() + size, static_cast<size_t>(content.size() - size));
+        const ssize_t n = ::read(fd.get(), content.data() + size, static_cast<size_t>(content.size() - size));
         if (n <= 0)
             break;
         size += n;
     }
-    ::close(fd);
     content.truncate(size);
     return content;
 }

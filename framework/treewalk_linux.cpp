@@ -1,5 +1,6 @@
 #include "framework/treewalk.h"
 
+#include "framework/descriptor.h"
 #include "framework/thread.h"
 
 #include <algorithm>
@@ -22,31 +23,6 @@
 namespace fw {
 
 namespace {
-
-// An open folder, closed when it goes: a walk that Stop unwinds leaves nothing open.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor &operator=(Descriptor &&other) noexcept
-    {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // A folder being looked through: the names of its entries, read at once, and the next one to meet.
 // The walk keeps one path, which each level cuts back to its own: no full path per level.
@@ -192,7 +168,7 @@ private:
     size_t m_budget;
     dev_t m_device = 0;
     std::vector<Level> m_levels;
-    Descriptor m_folder{-1};
+    Descriptor m_folder;
 };
 
 } // namespace
