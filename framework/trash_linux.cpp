@@ -11,6 +11,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -115,14 +116,15 @@ struct TrashEntry
     QByteArray top;
 };
 
-// The Trash entries under the item's names that hold the item that was moved, known by its device
-// and inode (its info file may be empty). The Trash takes the first name whose info file is free, so
-// the look ends at the first name without one: a few calls, however much the Trash holds.
-std::vector<TrashEntry> entriesHolding(const QByteArray &path, const struct stat &moved)
+// The entries of those Trash folders under the item's names that hold the item that was moved, known
+// by its device and inode (its info file may be empty). The Trash takes the first name whose info file
+// is free, so the look ends at the first name without one.
+std::vector<TrashEntry> entriesHolding(const QByteArray &path, const struct stat &moved,
+                                       const std::vector<TrashFolder> &trashes)
 {
     std::vector<TrashEntry> entries;
     const QByteArray name = nameOf(path);
-    for (const TrashFolder &trash : trashFoldersFor(path, moved.st_dev)) {
+    for (const TrashFolder &trash : trashes) {
         const QByteArray files = joined(trash.path, "files");
         const QByteArray infos = joined(trash.path, "info");
         for (int n = 1;; ++n) {
@@ -176,24 +178,19 @@ bool putBack(const TrashEntry &entry, const QByteArray &path)
 
 // Whether a Trash the item may go to holds an entry of its name already: then GLib's move and the look
 // for its entry pass every entry of that name, however many there are.
-bool nameTaken(const QByteArray &path)
+bool nameTaken(const QByteArray &path, const std::vector<TrashFolder> &trashes)
 {
-    struct stat status = {};
-    if (::lstat(path.constData(), &status) != 0)
-        return false;
     const QByteArray info = "info/" + nameOf(path) + ".trashinfo";
-    for (const TrashFolder &trash : trashFoldersFor(path, status.st_dev)) {
-        if (::lstat(joined(trash.path, info).constData(), &status) == 0)
-            return true;
-    }
-    return false;
+    return std::any_of(trashes.begin(), trashes.end(), [&info](const TrashFolder &trash) {
+        struct stat status = {};
+        return ::lstat(joined(trash.path, info).constData(), &status) == 0;
+    });
 }
 
-TrashResult moveNow(const QByteArray &path, TrashFault fault)
+// Moves the item, as it was before the move, into one of the Trash folders it may go to.
+TrashResult moveNow(const QByteArray &path, const struct stat &before,
+                    const std::vector<TrashFolder> &trashes, TrashFault fault)
 {
-    struct stat before = {};
-    if (::lstat(path.constData(), &before) != 0)
-        return {TrashOutcome::Refused, {}};
     const std::unique_ptr<GFile, GObjectDeleter> file(g_file_new_for_path(path.constData()));
     GError *error = nullptr;
     if (!g_file_trash(file.get(), nullptr, &error)) {
@@ -201,7 +198,7 @@ TrashResult moveNow(const QByteArray &path, TrashFault fault)
         g_error_free(error);
         return {TrashOutcome::Refused, {}};
     }
-    const std::vector<TrashEntry> entries = entriesHolding(path, before);
+    const std::vector<TrashEntry> entries = entriesHolding(path, before, trashes);
     if (fault != TrashFault::None) {
         for (const TrashEntry &entry : entries) {
             if (namedPath(entry) == path)
@@ -226,9 +223,8 @@ TrashResult moveNow(const QByteArray &path, TrashFault fault)
     }
     qWarning("the Trash did not record %s, and it could not be moved back", path.constData());
     // The Trash takes the first free name, so the last entry holding the item is the newest.
-    const QByteArray lies = unrecorded.empty()
-                                ? joined(trashFoldersFor(path, before.st_dev).front().path, "files")
-                                : unrecorded.back()->file;
+    const QByteArray lies =
+        unrecorded.empty() ? joined(trashes.front().path, "files") : unrecorded.back()->file;
     return {TrashOutcome::Stranded, lies};
 }
 
@@ -259,15 +255,20 @@ std::optional<QByteArray> TrashInfoOriginalPath(const QByteArray &content, const
 
 TrashResult MoveToTrash(const QByteArray &path)
 {
+    struct stat before = {};
+    if (::lstat(path.constData(), &before) != 0)
+        return {TrashOutcome::Refused, {}};
+    const std::vector<TrashFolder> trashes = trashFoldersFor(path, before.st_dev);
     // Under a free name the move and the look take a few calls each, fewer than a hand-over to another
     // thread costs.
-    if (!nameTaken(path))
-        return moveNow(path, g_fault);
+    if (!nameTaken(path, trashes))
+        return moveNow(path, before, trashes, g_fault);
     // Else they run beside the window's thread, which keeps turning while a thread waits here. Should
     // the waiting thread be ended meanwhile, the future's end waits for the move, which owns copies of
     // all it uses.
-    std::future<TrashResult> move =
-        std::async(std::launch::async, [path, fault = g_fault] { return moveNow(path, fault); });
+    std::future<TrashResult> move = std::async(std::launch::async, [path, before, trashes, fault = g_fault] {
+        return moveNow(path, before, trashes, fault);
+    });
     while (move.wait_for(kMoveWaitSlice) != std::future_status::ready)
         Yield();
     return move.get();
